@@ -1,0 +1,160 @@
+#include "dvrHeadlessRecorder.h"
+
+#include <cerrno>
+#include <chrono>
+#include <csignal>
+#include <fcntl.h>
+#include <poll.h>
+#include <unistd.h>
+
+#include "console/dvrConsole.h"
+#include "log/dvrLog.h"
+#include "settings/dvrGlobalSettings.h"
+#include "text/dvrText.h"
+
+namespace {
+
+// Self-pipe: the signal handler only writes one byte; the main loop does the work.
+int signalPipe[2] = {-1, -1};
+
+void onSignal(int) {
+    int saved = errno;
+    if (signalPipe[1] >= 0) {
+        char byte = 1;
+        [[maybe_unused]] ssize_t written = write(signalPipe[1], &byte, 1);
+    }
+    errno = saved;
+}
+
+std::string workingDirectory() {
+    std::string path(4096, '\0');
+    while (getcwd(path.data(), path.size()) == nullptr) {
+        if (errno != ERANGE)
+            return ".";
+        path.resize(path.size() * 2);
+    }
+    path.resize(path.find('\0'));
+    return path;
+}
+
+} // namespace
+
+dvrHeadlessRecorder::dvrHeadlessRecorder(int inputDescriptor) : input_(inputDescriptor) {}
+
+dvrHeadlessRecorder::~dvrHeadlessRecorder() { shutDown(); }
+
+void dvrHeadlessRecorder::installSignalHandlers() {
+    if (signalPipe[0] < 0 && pipe2(signalPipe, O_CLOEXEC | O_NONBLOCK) != 0) {
+        logError("[CORE] Cannot create the signal pipe; signals end the program at once.\n");
+        return;
+    }
+    struct sigaction action {};
+    action.sa_handler = onSignal;
+    sigemptyset(&action.sa_mask);
+    sigaction(SIGINT, &action, nullptr);
+    sigaction(SIGTERM, &action, nullptr);
+    // A peer that closes its socket must not kill the recorder.
+    signal(SIGPIPE, SIG_IGN);
+}
+
+bool dvrHeadlessRecorder::startUp() {
+    if (started_)
+        return true;
+    dvrConsole* console = dvrConsole::create();
+    console->setSettingsDirectory(workingDirectory());
+    console->setHandler("Quit", [this](const dvrCommand&) {
+        quitRequested_ = true;
+        return 1;
+    });
+    dvrGlobalSettings::create();
+    dvrGlobalSettings::applyDefaults();
+    started_ = true;
+    if (access("settings.mrd", R_OK) == 0)
+        console->run("run settings.mrd");
+    logMessage("[CORE] Recorder running without windows.\n");
+    return true;
+}
+
+int dvrHeadlessRecorder::runUntilQuit() {
+    using Clock = std::chrono::steady_clock;
+    auto nextRefresh = Clock::now();
+    while (!quitRequested_) {
+        auto now = Clock::now();
+        if (now >= nextRefresh) {
+            if (dvrConsole* console = dvrConsole::instance())
+                console->run("Refresh");
+            nextRefresh = now + std::chrono::milliseconds(refreshIntervalMilliseconds);
+            continue;
+        }
+        int timeout = static_cast<int>(
+            std::chrono::duration_cast<std::chrono::milliseconds>(nextRefresh - now).count() + 1);
+        pollfd descriptors[2] = {{signalPipe[0], POLLIN, 0}, {inputOpen_ ? input_ : -1, POLLIN, 0}};
+        int ready = poll(descriptors, 2, timeout);
+        if (ready < 0 && errno != EINTR) {
+            logError("[CORE] Main loop cannot wait for input.\n");
+            return 1;
+        }
+        if (ready <= 0)
+            continue;
+        if (descriptors[0].revents & POLLIN) {
+            char bytes[16];
+            while (read(signalPipe[0], bytes, sizeof bytes) > 0) {
+            }
+            if (dvrConsole* console = dvrConsole::instance())
+                console->run("quit");
+            quitRequested_ = true;
+        }
+        if (descriptors[1].revents & (POLLIN | POLLHUP | POLLERR))
+            readInput();
+    }
+    return 0;
+}
+
+void dvrHeadlessRecorder::readInput() {
+    char buffer[4096];
+    ssize_t count = read(input_, buffer, sizeof buffer);
+    if (count < 0 && (errno == EINTR || errno == EAGAIN))
+        return;
+    if (count <= 0) {
+        // End of input does not stop the recorder; it goes on until told to quit.
+        if (!pending_.empty() && !discardingLongLine_)
+            runInputLine(std::move(pending_));
+        pending_.clear();
+        inputOpen_ = false;
+        return;
+    }
+    for (ssize_t i = 0; i < count && !quitRequested_; ++i) {
+        char c = buffer[i];
+        if (c == '\n') {
+            if (!discardingLongLine_)
+                runInputLine(std::move(pending_));
+            pending_.clear();
+            discardingLongLine_ = false;
+        } else if (!discardingLongLine_) {
+            if (pending_.size() >= maximumInputLineLength) {
+                logError("[CORE] Command line longer than %zu characters, ignored.\n", maximumInputLineLength);
+                pending_.clear();
+                discardingLongLine_ = true;
+            } else {
+                pending_.push_back(c);
+            }
+        }
+    }
+}
+
+void dvrHeadlessRecorder::runInputLine(std::string line) {
+    if (!line.empty() && line.back() == '\r')
+        line.pop_back();
+    if (line.empty())
+        return;
+    if (dvrConsole* console = dvrConsole::instance())
+        console->run(line);
+}
+
+void dvrHeadlessRecorder::shutDown() {
+    if (!started_)
+        return;
+    started_ = false;
+    dvrConsole::destroy();
+    dvrGlobalSettings::destroy();
+}

@@ -1,0 +1,42 @@
+#include <cstdio>
+#include <cstring>
+#include <unistd.h>
+
+#include "dvrHeadlessRecorder.h"
+#include "log/dvrLog.h"
+
+namespace {
+void printUsage() {
+    std::printf("Usage: mirdal [--headless] [--verbose]\n"
+                "  --headless  run without windows; commands are read from standard input\n"
+                "  --verbose   write verbose messages to the log\n");
+}
+} // namespace
+
+int main(int argc, char** argv) {
+    bool headless = false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--headless") == 0) {
+            headless = true;
+        } else if (std::strcmp(argv[i], "--verbose") == 0) {
+            dvrLog::setVerbose(true);
+        } else if (std::strcmp(argv[i], "--help") == 0) {
+            printUsage();
+            return 0;
+        } else {
+            std::fprintf(stderr, "mirdal: unknown option `%s'\n", argv[i]);
+            printUsage();
+            return 2;
+        }
+    }
+    if (!headless)
+        logMessage("[CORE] The desktop windows are not part of this build; running without windows.\n");
+
+    dvrHeadlessRecorder::installSignalHandlers();
+    dvrHeadlessRecorder recorder(STDIN_FILENO);
+    if (!recorder.startUp())
+        return 1;
+    int result = recorder.runUntilQuit();
+    recorder.shutDown();
+    return result;
+}

@@ -1,0 +1,50 @@
+#pragma once
+
+#include <cstdint>
+#include <map>
+#include <mutex>
+#include <vector>
+
+class dvrObserver;
+
+// Announces events to the observers registered with it, each with its own event mask.
+class dvrNotifier {
+public:
+    dvrNotifier() = default;
+    dvrNotifier(const dvrNotifier&) = delete;
+    dvrNotifier& operator=(const dvrNotifier&) = delete;
+    virtual ~dvrNotifier();
+
+    void addObserver(dvrObserver* observer, std::uint32_t mask);
+    void removeObserver(dvrObserver* observer, std::uint32_t mask);
+    void notify(std::uint32_t events);
+
+    // Mask of the observer's entry, 0 when it has none.
+    std::uint32_t observerMask(const dvrObserver* observer) const;
+    std::size_t observerCount() const;
+
+protected:
+    // Tells every observer, whatever its mask or active flag, that this notifier goes away, and
+    // drops them all. Derived classes call it first in their destructor so that observers are
+    // told while the whole object is still intact; calling it again does nothing.
+    void announceDestruction();
+
+private:
+    friend class dvrObserver;
+    using Table = std::map<dvrObserver*, std::uint32_t>;
+
+    // One per notification loop in progress; nested loops each keep their own.
+    struct Cursor {
+        Table::iterator position;
+        bool removed = false;
+    };
+
+    // Erases an entry, moving every loop that stands on it to the next entry. Lock held.
+    void eraseEntry(Table::iterator entry);
+    // Delivers events to the entries under the lock; forceDestroyed reaches every observer.
+    void deliver(std::uint32_t events, bool forceDestroyed);
+
+    mutable std::recursive_mutex lock_;
+    Table observers_;
+    std::vector<Cursor*> cursors_;
+};
