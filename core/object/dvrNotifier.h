@@ -1,16 +1,15 @@
 #pragma once
 
 #include <cstdint>
-#include <map>
-#include <mutex>
-#include <vector>
+#include <memory>
 
 class dvrObserver;
+class dvrNotifierRegistry;
 
 // Announces events to the observers registered with it, each with its own event mask.
 class dvrNotifier {
 public:
-    dvrNotifier() = default;
+    dvrNotifier();
     dvrNotifier(const dvrNotifier&) = delete;
     dvrNotifier& operator=(const dvrNotifier&) = delete;
     virtual ~dvrNotifier();
@@ -31,20 +30,9 @@ protected:
 
 private:
     friend class dvrObserver;
-    using Table = std::map<dvrObserver*, std::uint32_t>;
 
-    // One per notification loop in progress; nested loops each keep their own.
-    struct Cursor {
-        Table::iterator position;
-        bool removed = false;
-    };
-
-    // Erases an entry, moving every loop that stands on it to the next entry. Lock held.
-    void eraseEntry(Table::iterator entry);
-    // Delivers events to the entries under the lock; forceDestroyed reaches every observer.
+    // Delivers events under the lock; forceDestroyed reaches every observer.
     void deliver(std::uint32_t events, bool forceDestroyed);
 
-    mutable std::recursive_mutex lock_;
-    Table observers_;
-    std::vector<Cursor*> cursors_;
+    std::shared_ptr<dvrNotifierRegistry> registry_;
 };

@@ -1,9 +1,8 @@
 #include "object/dvrObserver.h"
 
-#include <thread>
-
 #include "object/dvrEvents.h"
 #include "object/dvrNotifier.h"
+#include "object/dvrNotifierRegistry.h"
 
 dvrObserver::~dvrObserver() { stopObserving(); }
 
@@ -12,18 +11,20 @@ void dvrObserver::onNotify(dvrNotifier* notifier, std::uint32_t events) {
     {
         std::lock_guard<std::recursive_mutex> guard(lock_);
         bool known = notifiers_.count(notifier) != 0;
+        bool leaving = (events & (dvrEvent::destroyed | dvrEvent::removed)) != 0;
         if (known) {
-            if (events & (dvrEvent::destroyed | dvrEvent::removed))
+            if (leaving)
                 notifiers_.erase(notifier);
         } else if (events & dvrEvent::registered) {
-            if (!(events & (dvrEvent::destroyed | dvrEvent::removed)))
-                notifiers_.insert(notifier);
+            // The notifier calls this while it is alive, so its registry can be taken here.
+            if (!leaving)
+                notifiers_.emplace(notifier, notifier->registry_);
         } else {
-            stale = !(events & (dvrEvent::destroyed | dvrEvent::removed));
+            stale = !leaving;
         }
     }
     // A registration this observer has no record of heals itself. The observer's lock is not
-    // held here, so the notifier's lock is never taken under it.
+    // held here, so the notifier's lock is never waited for under it.
     if (stale)
         notifier->removeObserver(this, dvrEvent::all);
 }
@@ -39,28 +40,27 @@ std::size_t dvrObserver::notifierCount() const {
 }
 
 void dvrObserver::stopObserving() {
-    // Delivery takes a notifier's lock and then this observer's. Here the order is reversed, so
-    // the notifier's lock is only tried: when another thread is delivering, let go of our own
-    // lock, let that delivery finish, and try again. While a notifier is in our set it is
-    // alive: its destruction must first take our lock to remove itself.
-    std::unique_lock<std::recursive_mutex> guard(lock_);
-    unsigned attempts = 0;
-    while (!notifiers_.empty()) {
-        dvrNotifier* notifier = *notifiers_.begin();
-        std::unique_lock<std::recursive_mutex> notifierGuard(notifier->lock_, std::try_to_lock);
-        if (notifierGuard.owns_lock()) {
-            auto entry = notifier->observers_.find(this);
-            if (entry != notifier->observers_.end())
-                notifier->eraseEntry(entry);
-            notifiers_.erase(notifier);
-            attempts = 0;
-            continue;
+    // Delivery takes a notifier's lock and then this observer's, so this observer's lock is
+    // never held while waiting for a notifier's. The registry reference keeps the notifier's
+    // lock and table valid even if the notifier is destroyed meanwhile.
+    for (;;) {
+        dvrNotifier* notifier = nullptr;
+        std::shared_ptr<dvrNotifierRegistry> registry;
+        {
+            std::lock_guard<std::recursive_mutex> guard(lock_);
+            if (notifiers_.empty())
+                return;
+            notifier = notifiers_.begin()->first;
+            registry = notifiers_.begin()->second;
         }
-        guard.unlock();
-        if (++attempts < 64)
-            std::this_thread::yield();
-        else
-            std::this_thread::sleep_for(std::chrono::microseconds(50));
-        guard.lock();
+        {
+            std::lock_guard<std::recursive_mutex> registryGuard(registry->lock);
+            if (registry->alive)
+                registry->erase(this);
+        }
+        std::lock_guard<std::recursive_mutex> guard(lock_);
+        auto entry = notifiers_.find(notifier);
+        if (entry != notifiers_.end() && entry->second == registry)
+            notifiers_.erase(entry);
     }
 }

@@ -2,10 +2,12 @@
 
 #include <atomic>
 #include <cstdint>
+#include <map>
+#include <memory>
 #include <mutex>
-#include <set>
 
 class dvrNotifier;
+class dvrNotifierRegistry;
 
 // Receives events from notifiers and remembers which notifiers it is registered with, so that
 // either side may be destroyed first.
@@ -34,6 +36,7 @@ protected:
 
 private:
     mutable std::recursive_mutex lock_;
-    std::set<dvrNotifier*> notifiers_;
+    // Each notifier with its registry, which stays valid while held here.
+    std::map<dvrNotifier*, std::shared_ptr<dvrNotifierRegistry>> notifiers_;
     std::atomic<bool> active_{true};
 };

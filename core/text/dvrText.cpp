@@ -63,8 +63,12 @@ int toInt(std::string_view text) {
 
 double toReal(std::string_view text) {
     text = skipBlanks(text);
-    if (!text.empty() && text[0] == '+')
+    if (!text.empty() && text[0] == '+') {
         text.remove_prefix(1);
+        // from_chars would take a second sign ("+-5") as the number's own.
+        if (!text.empty() && (text[0] == '-' || text[0] == '+'))
+            return 0;
+    }
     double value = 0;
     auto result = std::from_chars(text.data(), text.data() + text.size(), value);
     if (result.ec == std::errc::result_out_of_range)
