@@ -1,1 +1,149 @@
 #include <gtest/gtest.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
+#include <fcntl.h>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <sys/wait.h>
+#include <thread>
+#include <unistd.h>
+
+#include "dvrCapturedLog.h"
+#include "dvrHeadlessRecorder.h"
+#include "dvrTemporaryDirectory.h"
+#include "settings/dvrGlobalSettings.h"
+#include "settings/dvrSettingSet.h"
+
+namespace {
+
+// A pipe whose read end plays the recorder's standard input.
+class InputPipe {
+public:
+    InputPipe() {
+        if (pipe(ends_) != 0)
+            throw std::runtime_error("pipe");
+    }
+    ~InputPipe() {
+        closeWriter();
+        close(ends_[0]);
+    }
+    int reader() const { return ends_[0]; }
+    void write(const std::string& text) {
+        std::size_t done = 0;
+        while (done < text.size()) {
+            ssize_t n = ::write(ends_[1], text.data() + done, text.size() - done);
+            if (n <= 0)
+                throw std::runtime_error("write");
+            done += static_cast<std::size_t>(n);
+        }
+    }
+    void closeWriter() {
+        if (ends_[1] >= 0)
+            close(ends_[1]);
+        ends_[1] = -1;
+    }
+
+private:
+    int ends_[2] = {-1, -1};
+};
+
+class dvrHeadlessRecorderTest : public ::testing::Test {
+protected:
+    dvrTemporaryDirectory directory;
+    dvrWorkingDirectory inDirectory{directory.path()};
+    dvrCapturedLog log;
+};
+
+TEST_F(dvrHeadlessRecorderTest, CommandsFromTheInputReachTheGlobalSettings) {
+    InputPipe input;
+    // A large writer would block on the pipe, so the input is written from its own thread.
+    std::string longLine = "set global global customer string " + std::string(20000, 'x');
+    std::thread writer([&] {
+        input.write("set global global customer string Site A\r\n");
+        input.write(longLine + "\n");
+        input.write("set global global stmode int 9\nquit\nset global global stmode int 4\n");
+        input.closeWriter();
+    });
+    dvrHeadlessRecorder recorder(input.reader());
+    ASSERT_TRUE(recorder.startUp());
+    EXPECT_EQ(recorder.runUntilQuit(), 0);
+    writer.join();
+    dvrSettingSet* settings = dvrGlobalSettings::instance();
+    ASSERT_NE(settings, nullptr);
+    EXPECT_EQ(settings->getText("customer"), "Site A");
+    EXPECT_EQ(settings->getInt("stmode"), 9); // nothing after "quit" runs
+    EXPECT_TRUE(log.contains("ignored"));
+    recorder.shutDown();
+    EXPECT_EQ(dvrGlobalSettings::instance(), nullptr);
+}
+
+TEST_F(dvrHeadlessRecorderTest, StartUpRunsTheSettingsScriptOverTheDefaults) {
+    directory.write("settings.mrd", "set global global customer string Warehouse\nset global global keyinterval int 3\n");
+    InputPipe input;
+    input.write("quit\n");
+    dvrHeadlessRecorder recorder(input.reader());
+    ASSERT_TRUE(recorder.startUp());
+    dvrSettingSet* settings = dvrGlobalSettings::instance();
+    EXPECT_EQ(settings->getText("customer"), "Warehouse");
+    EXPECT_EQ(settings->getInt("keyinterval"), 3);
+    EXPECT_EQ(settings->getInt("stmode"), 16); // untouched default
+    EXPECT_EQ(recorder.runUntilQuit(), 0);
+}
+
+// The real program, as a user runs it.
+class dvrHeadlessProgramTest : public dvrHeadlessRecorderTest {
+protected:
+    std::string program = MIRDAL_PROGRAM;
+};
+
+TEST_F(dvrHeadlessProgramTest, PipedCommandsEndingInQuitExitCleanly) {
+    std::string command =
+        "printf 'set global global customer string Site A\\nquit\\n' | '" + program + "' --headless 2>/dev/null";
+    int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+TEST_F(dvrHeadlessProgramTest, EndOfInputKeepsItRunningUntilSigterm) {
+    std::string errors = directory.file("stderr.txt");
+    pid_t child = fork();
+    ASSERT_GE(child, 0);
+    if (child == 0) {
+        int nothing = open("/dev/null", O_RDONLY);
+        int errorFile = open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        dup2(nothing, STDIN_FILENO);
+        dup2(errorFile, STDERR_FILENO);
+        execl(program.c_str(), program.c_str(), "--headless", static_cast<char*>(nullptr));
+        _exit(127);
+    }
+    auto readErrors = [&] {
+        std::ifstream in(errors);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    };
+    // Wait (bounded) until start-up is over and standard input has been read to its end.
+    for (int i = 0; i < 1000 && readErrors().find("Recorder running") == std::string::npos; ++i)
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    ASSERT_NE(readErrors().find("Recorder running"), std::string::npos) << readErrors();
+    std::this_thread::sleep_for(std::chrono::milliseconds(200));
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, WNOHANG), 0) << "the recorder stopped at end of input";
+
+    ASSERT_EQ(kill(child, SIGTERM), 0);
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_TRUE(WIFEXITED(status)) << "ended by a signal instead of shutting down";
+    EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+TEST_F(dvrHeadlessProgramTest, UnknownOptionIsAnError) {
+    std::string command = "'" + program + "' --bogus </dev/null >/dev/null 2>&1";
+    int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 2);
+}
+
+} // namespace
