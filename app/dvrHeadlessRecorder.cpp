@@ -66,6 +66,13 @@ bool dvrHeadlessRecorder::startUp() {
         quitRequested_ = true;
         return 1;
     });
+    // Without windows the beep is the terminal's bell.
+    console->setHandler("Beep", [](const dvrCommand&) {
+        if (isatty(STDOUT_FILENO)) {
+            [[maybe_unused]] ssize_t written = write(STDOUT_FILENO, "\a", 1);
+        }
+        return 1;
+    });
     dvrGlobalSettings::create();
     dvrGlobalSettings::applyDefaults();
     started_ = true;

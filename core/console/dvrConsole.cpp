@@ -34,8 +34,8 @@ const TableRow commandTable[] = {
 
 void reportRefused(const dvrCommand& command) { logMessage("[CORE] %s\n", command.problem().c_str()); }
 
-// Reads one line of at most limit characters (newline included in the count of nothing).
-// Returns false at end of file. A longer line is consumed whole and reported as too long.
+// Reads one line, keeping its newline; returns false at end of file. A line with more than limit
+// characters before its newline is consumed whole and flagged, so it is never run in pieces.
 bool readScriptLine(std::FILE* file, std::string& line, std::size_t limit, bool& tooLong) {
     line.clear();
     tooLong = false;
