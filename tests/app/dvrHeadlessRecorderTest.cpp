@@ -107,34 +107,64 @@ TEST_F(dvrHeadlessProgramTest, PipedCommandsEndingInQuitExitCleanly) {
     EXPECT_EQ(WEXITSTATUS(status), 0);
 }
 
+// A child process that is killed if a test ends before it does, so no recorder outlives its test.
+class ChildProcess {
+public:
+    explicit ChildProcess(pid_t pid) : pid_(pid) {}
+    ~ChildProcess() {
+        if (pid_ > 0) {
+            kill(pid_, SIGKILL);
+            waitpid(pid_, nullptr, 0);
+        }
+    }
+    pid_t pid() const { return pid_; }
+    // Waits for the end; returns the wait status.
+    int wait() {
+        int status = 0;
+        waitpid(pid_, &status, 0);
+        pid_ = -1;
+        return status;
+    }
+
+private:
+    pid_t pid_;
+};
+
 TEST_F(dvrHeadlessProgramTest, EndOfInputKeepsItRunningUntilSigterm) {
     std::string errors = directory.file("stderr.txt");
-    pid_t child = fork();
-    ASSERT_GE(child, 0);
-    if (child == 0) {
+    pid_t pid = fork();
+    ASSERT_GE(pid, 0);
+    if (pid == 0) {
         int nothing = open("/dev/null", O_RDONLY);
         int errorFile = open(errors.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        int output = open("/dev/null", O_WRONLY);
         dup2(nothing, STDIN_FILENO);
+        dup2(output, STDOUT_FILENO);
         dup2(errorFile, STDERR_FILENO);
         execl(program.c_str(), program.c_str(), "--headless", static_cast<char*>(nullptr));
         _exit(127);
     }
-    auto readErrors = [&] {
-        std::ifstream in(errors);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
+    ChildProcess child(pid);
+    auto output = [&] {
+        std::string text;
+        for (const std::string& file : {errors, directory.file("mirdal.log")}) {
+            std::ifstream in(file);
+            std::stringstream contents;
+            contents << in.rdbuf();
+            text += contents.str();
+        }
+        return text;
     };
     // Wait (bounded) until start-up is over and standard input has been read to its end.
-    for (int i = 0; i < 1000 && readErrors().find("Recorder running") == std::string::npos; ++i)
+    for (int i = 0; i < 1000 && output().find("Recorder running") == std::string::npos; ++i)
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    ASSERT_NE(readErrors().find("Recorder running"), std::string::npos) << readErrors();
+    ASSERT_NE(output().find("Recorder running"), std::string::npos) << output();
     std::this_thread::sleep_for(std::chrono::milliseconds(200));
     int status = 0;
-    ASSERT_EQ(waitpid(child, &status, WNOHANG), 0) << "the recorder stopped at end of input";
+    ASSERT_EQ(waitpid(child.pid(), &status, WNOHANG), 0) << "the recorder stopped at end of input";
 
-    ASSERT_EQ(kill(child, SIGTERM), 0);
-    ASSERT_EQ(waitpid(child, &status, 0), child);
+    ASSERT_EQ(kill(child.pid(), SIGTERM), 0);
+    status = child.wait();
     ASSERT_TRUE(WIFEXITED(status)) << "ended by a signal instead of shutting down";
     EXPECT_EQ(WEXITSTATUS(status), 0);
 }
