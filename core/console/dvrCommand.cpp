@@ -9,7 +9,10 @@ namespace {
 const std::string emptyText;
 
 // Number of complete tokens (word included) after which the rest of the line is one value.
+// "Run" and "SaveSettings" take a path, and paths may contain spaces.
 std::size_t tokensBeforeLongValue(std::string_view word) {
+    if (dvrText::equalsIgnoringCase(word, "run") || dvrText::equalsIgnoringCase(word, "savesettings"))
+        return 1;
     if (dvrText::equalsIgnoringCase(word, "set"))
         return 5;
     if (dvrText::equalsIgnoringCase(word, "addrulenode"))

@@ -13,7 +13,8 @@ public:
     static constexpr std::size_t maximumArgumentLength = 511;
 
     // Splits a line at spaces. "set" keeps everything after its fourth argument as the value,
-    // "addrulenode" everything after its fifth; other lines are cut after the eighth argument.
+    // "addrulenode" everything after its fifth, "run" and "savesettings" everything after the
+    // word as their path; other lines are cut after the eighth argument.
     // A word or argument that does not fit its field makes the command invalid; it is never
     // truncated into a different command.
     static dvrCommand parse(std::string_view line);

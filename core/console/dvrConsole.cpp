@@ -4,6 +4,7 @@
 #include <atomic>
 #include <cstdio>
 
+#include "config/dvrConfigurationWriter.h"
 #include "language/dvrTranslation.h"
 #include "log/dvrLog.h"
 #include "settings/dvrSettingLines.h"
@@ -71,6 +72,8 @@ dvrConsole::dvrConsole() {
     for (const TableRow& row : commandTable)
         table_.push_back(Entry{row.word, row.minimumArguments, nullptr});
     setHandler("Run", [this](const dvrCommand& command) { return runScript(command.argument(0)); });
+    setHandler("SaveSettings",
+               [](const dvrCommand& command) { return dvrConfigurationWriter::save(command.argument(0)) ? 1 : 0; });
     setHandler("Set", [](const dvrCommand& command) { return dvrSettingLines::route(command); });
     setHandler("Get", [](const dvrCommand& command) { return dvrSettingLines::route(command); });
     // Until the core engine takes over "Refresh", a refresh pass only drains the queue.

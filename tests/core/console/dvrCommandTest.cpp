@@ -28,6 +28,12 @@ TEST(dvrCommandTest, TokenizerCases) {
         {"set a b c d ", "set", {"a", "b", "c", "d", ""}},
         {"addrulenode r 1 2 3 4 rest of the line", "addrulenode", {"r", "1", "2", "3", "4", "rest of the line"}},
         {"AddRuleNode r 1 2 3 4 x y", "AddRuleNode", {"r", "1", "2", "3", "4", "x y"}},
+        // "run" and "savesettings" take the rest of the line as their path.
+        {"run my settings.mrd", "run", {"my settings.mrd"}},
+        {"SaveSettings /srv/site A/settings.mrd", "SaveSettings", {"/srv/site A/settings.mrd"}},
+        {"savesettings out.mrd", "savesettings", {"out.mrd"}},
+        {"Run  lead", "Run", {" lead"}},
+        {"run", "run", {}},
         // Any other word keeps eight arguments, each split at every space.
         {"dome a b c d e f g h i j", "dome", {"a", "b", "c", "d", "e", "f", "g", "h"}},
         {"get global global customer string Site A", "get", {"global", "global", "customer", "string", "Site", "A"}},

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <mutex>
 #include <string>
@@ -181,14 +182,18 @@ TEST_F(dvrScriptTest, RunSearchesTheNameThenTheSettingsDirectory) {
         {"work", "withsuffix.mrd", "run withsuffix"},
         {"settings", "settingsplain", "run settingsplain"},
         {"settings", "settings.mrd", "run settings"},
+        {"work", "my script.mrd", "run my script"},
+        {"settings", "site A settings", "run site A settings"},
     };
     dvrWorkingDirectory inWork(work.path());
     for (const Case& c : cases) {
         const dvrTemporaryDirectory& where = std::string(c.directory) == "work" ? work : settings;
-        where.write(c.file, std::string("record ") + c.file + "\n");
+        std::string tag = c.file;
+        std::replace(tag.begin(), tag.end(), ' ', '_');
+        where.write(c.file, "record " + tag + "\n");
         recorded.clear();
         EXPECT_EQ(console->run(c.command), 1) << c.command;
-        EXPECT_EQ(calls(), std::vector<std::string>{c.file}) << c.command;
+        EXPECT_EQ(calls(), std::vector<std::string>{tag}) << c.command;
     }
     EXPECT_EQ(console->run("run missing"), 0);
     EXPECT_TRUE(log.messages().empty());
