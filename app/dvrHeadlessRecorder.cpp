@@ -26,7 +26,12 @@ void onSignal(int) {
     errno = saved;
 }
 
-std::string workingDirectory() {
+} // namespace
+
+dvrHeadlessRecorder::dvrHeadlessRecorder(int inputDescriptor)
+    : input_(inputDescriptor), userInterface_(STDERR_FILENO) {}
+
+std::string dvrHeadlessRecorder::workingDirectory() {
     std::string path(4096, '\0');
     while (getcwd(path.data(), path.size()) == nullptr) {
         if (errno != ERANGE)
@@ -36,10 +41,6 @@ std::string workingDirectory() {
     path.resize(path.find('\0'));
     return path;
 }
-
-} // namespace
-
-dvrHeadlessRecorder::dvrHeadlessRecorder(int inputDescriptor) : input_(inputDescriptor) {}
 
 dvrHeadlessRecorder::~dvrHeadlessRecorder() { shutDown(); }
 
@@ -60,6 +61,7 @@ void dvrHeadlessRecorder::installSignalHandlers() {
 bool dvrHeadlessRecorder::startUp() {
     if (started_)
         return true;
+    dvrUserInterface::install(&userInterface_);
     dvrConsole* console = dvrConsole::create();
     console->setSettingsDirectory(workingDirectory());
     console->setHandler("Quit", [this](const dvrCommand&) {
@@ -164,4 +166,6 @@ void dvrHeadlessRecorder::shutDown() {
     started_ = false;
     dvrConsole::destroy();
     dvrGlobalSettings::destroy();
+    if (dvrUserInterface::instance() == &userInterface_)
+        dvrUserInterface::install(nullptr);
 }

@@ -3,9 +3,11 @@
 #include <atomic>
 #include <string>
 
+#include "dvrHeadlessUserInterface.h"
+
 // The recorder without windows: the same start-up and shut-down, a main loop that runs
 // "Refresh" every 20 ms and the command lines read from an input descriptor (standard input),
-// until "quit", SIGINT or SIGTERM.
+// until "quit", SIGINT or SIGTERM. Dialogs become log lines and lines on standard error.
 class dvrHeadlessRecorder {
 public:
     static constexpr int refreshIntervalMilliseconds = 20;
@@ -22,6 +24,9 @@ public:
     int runUntilQuit();
     void shutDown();
 
+    // The working directory of the process: the settings and program directory.
+    static std::string workingDirectory();
+
     // SIGINT and SIGTERM wake the main loop of the recorder that runs, which then runs "quit".
     static void installSignalHandlers();
 
@@ -35,4 +40,5 @@ private:
     std::string pending_;
     bool discardingLongLine_ = false;
     std::atomic<bool> quitRequested_{false};
+    dvrHeadlessUserInterface userInterface_;
 };

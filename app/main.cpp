@@ -4,6 +4,7 @@
 
 #include "dvrHeadlessRecorder.h"
 #include "log/dvrLog.h"
+#include "log/dvrLogFile.h"
 
 namespace {
 void printUsage() {
@@ -29,14 +30,22 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
-    if (!headless)
-        logMessage("[CORE] The desktop windows are not part of this build; running without windows.\n");
+    // The log goes to the program directory, the working directory at start-up; it stays open
+    // until the very end so the shut-down's last messages reach it.
+    dvrLogFile::openProgramLog(dvrHeadlessRecorder::workingDirectory());
+    if (!headless) {
+        const char* notice = "[CORE] The desktop windows are not part of this build; running without windows.\n";
+        logMessage("%s", notice);
+        std::fputs(notice, stderr);
+    }
 
     dvrHeadlessRecorder::installSignalHandlers();
     dvrHeadlessRecorder recorder(STDIN_FILENO);
-    if (!recorder.startUp())
-        return 1;
-    int result = recorder.runUntilQuit();
-    recorder.shutDown();
+    int result = 1;
+    if (recorder.startUp()) {
+        result = recorder.runUntilQuit();
+        recorder.shutDown();
+    }
+    dvrLogFile::closeProgramLog();
     return result;
 }

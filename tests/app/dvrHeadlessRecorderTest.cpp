@@ -4,7 +4,9 @@
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
+#include <filesystem>
 #include <fstream>
+#include <regex>
 #include <sstream>
 #include <string>
 #include <sys/wait.h>
@@ -13,6 +15,7 @@
 
 #include "dvrCapturedLog.h"
 #include "dvrHeadlessRecorder.h"
+#include "dvrHeadlessUserInterface.h"
 #include "dvrTemporaryDirectory.h"
 #include "settings/dvrGlobalSettings.h"
 #include "settings/dvrSettingSet.h"
@@ -31,6 +34,7 @@ public:
         close(ends_[0]);
     }
     int reader() const { return ends_[0]; }
+    int writer() const { return ends_[1]; }
     void write(const std::string& text) {
         std::size_t done = 0;
         while (done < text.size()) {
@@ -93,11 +97,60 @@ TEST_F(dvrHeadlessRecorderTest, StartUpRunsTheSettingsScriptOverTheDefaults) {
     EXPECT_EQ(recorder.runUntilQuit(), 0);
 }
 
+TEST_F(dvrHeadlessRecorderTest, DialogsBecomeLogLinesAndLinesOnTheErrorOutput) {
+    using Answer = dvrUserInterface::Answer;
+    InputPipe errors;
+    dvrHeadlessUserInterface userInterface(errors.writer());
+    userInterface.showMessage("Mirdal DVR", "No recordings space!", dvrUserInterface::Icon::error);
+    EXPECT_EQ(userInterface.ask("Mirdal DVR", "Really quit?", dvrUserInterface::Buttons::yesNo, Answer::no), Answer::no);
+    EXPECT_EQ(userInterface.ask("Mirdal DVR", "Save?", dvrUserInterface::Buttons::yesNoCancel, Answer::cancel),
+              Answer::cancel);
+    EXPECT_FALSE(userInterface.chooseFile("Import settings", "Settings (*.mrd)|*.mrd", false));
+    errors.closeWriter();
+
+    std::string shown;
+    char buffer[512];
+    for (ssize_t n; (n = ::read(errors.reader(), buffer, sizeof buffer)) > 0;)
+        shown.append(buffer, static_cast<std::size_t>(n));
+    EXPECT_EQ(shown, "Mirdal DVR: No recordings space!\n"
+                     "Mirdal DVR: Really quit? [No]\n"
+                     "Mirdal DVR: Save? [Cancel]\n"
+                     "Import settings: [Cancel]\n");
+    EXPECT_EQ(log.messages(), (std::vector<std::string>{"No recordings space!", "Really quit? [No]", "Save? [Cancel]",
+                                                        "Import settings: [Cancel]"}));
+}
+
 // The real program, as a user runs it.
 class dvrHeadlessProgramTest : public dvrHeadlessRecorderTest {
 protected:
     std::string program = MIRDAL_PROGRAM;
+
+    // Runs a shell command in the test's directory; the exit code.
+    int shell(const std::string& command) {
+        int status = std::system(command.c_str());
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    }
+    std::string read(const std::string& name) {
+        std::ifstream in(directory.file(name), std::ios::binary);
+        std::stringstream text;
+        text << in.rdbuf();
+        return text.str();
+    }
 };
+
+// The log's lines: a time stamp, ": " and the text; texts ending in a newline leave an empty line.
+void expectStampedLines(const std::string& log) {
+    const std::regex stamped(R"(\d{4}-\d{2}-\d{2} \d{2}:\d{2}:\d{2}: \S.*)");
+    std::stringstream lines(log);
+    int count = 0;
+    for (std::string line; std::getline(lines, line);) {
+        if (line.empty())
+            continue;
+        EXPECT_TRUE(std::regex_match(line, stamped)) << line;
+        ++count;
+    }
+    EXPECT_GT(count, 0);
+}
 
 TEST_F(dvrHeadlessProgramTest, PipedCommandsEndingInQuitExitCleanly) {
     std::string command =
@@ -105,6 +158,41 @@ TEST_F(dvrHeadlessProgramTest, PipedCommandsEndingInQuitExitCleanly) {
     int status = std::system(command.c_str());
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 0);
+}
+
+TEST_F(dvrHeadlessProgramTest, PipedCommandsSaveTheSettingsAndLogWithTimeStamps) {
+    EXPECT_EQ(shell("printf 'set global global customer string Site A\\nsavesettings out.mrd\\nquit\\n' | '" + program +
+                    "' --headless 2>/dev/null"),
+              0);
+    std::string saved = read("out.mrd");
+    EXPECT_NE(saved.find("\nset global global customer string Site A\n"), std::string::npos) << saved;
+    EXPECT_EQ(saved.rfind("set locale default a b c\n"), saved.size() - 25);
+
+    std::string log = read("mirdal.log");
+    EXPECT_NE(log.find(": [CORE] Recorder running without windows.\n\n"), std::string::npos) << log;
+    expectStampedLines(log);
+}
+
+TEST_F(dvrHeadlessProgramTest, VerboseMessagesOnlyWithTheVerboseOption) {
+    const struct {
+        const char* options;
+        bool verbose;
+    } cases[] = {{"--headless", false}, {"--headless --verbose", true}};
+    for (const auto& c : cases) {
+        std::filesystem::remove(directory.file("mirdal.log"));
+        ASSERT_EQ(shell("printf 'savesettings out.mrd\\nquit\\n' | '" + program + "' " + c.options + " 2>/dev/null"), 0);
+        std::string log = read("mirdal.log");
+        EXPECT_EQ(log.find("[CORE] Settings saved to out.mrd.") != std::string::npos, c.verbose) << c.options << log;
+    }
+}
+
+TEST_F(dvrHeadlessProgramTest, AnUnopenableLogIsReportedAndStandardErrorTakesItsPlace) {
+    std::filesystem::create_directory(directory.file("mirdal.log"));
+    EXPECT_EQ(shell("printf 'savesettings missing/out.mrd\\nquit\\n' | '" + program + "' --headless 2>errors.txt"), 0);
+    std::string errors = read("errors.txt");
+    EXPECT_NE(errors.find("Error: Log file could not be opened!\n"), std::string::npos) << errors;
+    EXPECT_NE(errors.find("Recorder running without windows."), std::string::npos) << errors;
+    EXPECT_NE(errors.find("Error: [CORE] Error!!! Cannot save settings to missing/out.mrd!"), std::string::npos) << errors;
 }
 
 // A child process that is killed if a test ends before it does, so no recorder outlives its test.
