@@ -1,10 +1,15 @@
 #include <benchmark/benchmark.h>
 
+#include <cstdlib>
 #include <memory>
+#include <string>
+#include <unistd.h>
 #include <vector>
 
 #include "console/dvrCommand.h"
 #include "console/dvrConsole.h"
+#include "log/dvrLog.h"
+#include "log/dvrLogFile.h"
 #include "object/dvrNotifier.h"
 #include "object/dvrObserver.h"
 #include "settings/dvrGlobalSettings.h"
@@ -57,5 +62,36 @@ void BM_Notify(benchmark::State& state) {
     state.SetItemsProcessed(state.iterations() * state.range(0));
 }
 BENCHMARK(BM_Notify)->Arg(1)->Arg(10)->Arg(100);
+
+// One message through the log routine into a real log file: formatting, time stamp and the
+// write call that puts the line on its way to the disk.
+void BM_LogLineToFile(benchmark::State& state) {
+    char path[] = "/tmp/mirdal-bench-XXXXXX";
+    int descriptor = mkstemp(path);
+    if (descriptor < 0) {
+        state.SkipWithError("cannot create a temporary file");
+        return;
+    }
+    close(descriptor);
+    dvrLogFile file;
+    file.open(path);
+    dvrLog::setTarget(&file);
+    int frame = 0;
+    for (auto _ : state)
+        logMessage("[CAMERA] Camera_%d: frame %d written to page %d\n", 3, ++frame, 7);
+    dvrLog::setTarget(nullptr);
+    file.close();
+    unlink(path);
+}
+BENCHMARK(BM_LogLineToFile);
+
+// A verbose message while verbose logging is off: the price of leaving the call in the code.
+void BM_VerboseMessageWhileOff(benchmark::State& state) {
+    dvrLog::setVerbose(false);
+    std::string name = "Camera_3";
+    for (auto _ : state)
+        logVerbose("[DOME CONTROL] Unhandled dome command `%s'.", name.c_str());
+}
+BENCHMARK(BM_VerboseMessageWhileOff);
 
 } // namespace
