@@ -79,13 +79,12 @@ TEST(dvrRemoteUsersTest, NetworkLoginNeedsExactLoginStoredPasswordAndRemoteRight
         EXPECT_EQ(users.findRemoteLoginUser(c.login, c.password), c.user) << c.login << " " << c.password;
 }
 
-// Network threads log in, check rights and leave while the user list changes under them.
+// Network threads log in, check rights and leave while other users come and go. Each thread's
+// own user keeps its right; the users that come and go never have it.
 TEST(dvrRemoteUsersTest, ThreadsCheckRightsWhileUsersComeAndGo) {
     dvrUserList users;
-    for (int i = 0; i < 4; ++i) {
-        auto user = users.addUser("user" + std::to_string(i));
-        user->settings().setInt("c_live", 1);
-    }
+    for (int i = 0; i < 4; ++i)
+        users.addUser("keep" + std::to_string(i))->settings().setInt("c_live", 1);
     std::atomic<bool> stop{false};
     std::atomic<int> wrongAnswers{0};
     std::vector<std::thread> threads;
@@ -96,23 +95,26 @@ TEST(dvrRemoteUsersTest, ThreadsCheckRightsWhileUsersComeAndGo) {
                 users.bindRemoteThread(self, nullptr);
                 if (users.hasRight("c_live"))
                     ++wrongAnswers;
-                users.bindRemoteThread(self, users.findUser("user" + std::to_string(t)));
-                if (auto user = users.remoteUser(self); user && !users.hasRight("c_live"))
-                    if (users.remoteUser(self) == user)
-                        ++wrongAnswers;
+                users.bindRemoteThread(self, users.findUser("passing" + std::to_string(t)));
+                if (users.hasRight("c_live"))
+                    ++wrongAnswers;
+                users.bindRemoteThread(self, users.findUser("keep" + std::to_string(t)));
+                if (!users.hasRight("c_live"))
+                    ++wrongAnswers;
                 users.unbindRemoteThread(self);
             }
         });
     }
-    for (int round = 0; round < 200; ++round) {
-        std::string name = "user" + std::to_string(round % 4);
+    for (int round = 0; round < 400; ++round) {
+        std::string name = "passing" + std::to_string(round % 4);
+        users.addUser(name);
         users.removeUser(name);
-        users.addUser(name)->settings().setInt("c_live", 1);
     }
     stop = true;
     for (std::thread& thread : threads)
         thread.join();
     EXPECT_EQ(wrongAnswers, 0);
+    EXPECT_EQ(users.userCount(), 4u);
 }
 
 } // namespace
