@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "dvrCapturedLog.h"
+#include "dvrTestCatalogue.h"
 #include "users/dvrLoginBackoff.h"
 #include "users/dvrLoginChecker.h"
 #include "users/dvrLoginPrompt.h"
@@ -209,6 +210,21 @@ TEST_F(dvrLoginCheckerTest, WithoutWindowsEveryLoginIsRefusedWithALogLine) {
     std::string login, password;
     dvrLoginChecker checker(users);
     EXPECT_FALSE(prompt.runNewUser(checker, login, password));
+}
+
+TEST_F(dvrLoginCheckerTest, MessagesComeFromTheCatalogueWithTheNamesFilledIn) {
+    dvrTestCatalogue catalogue({
+        {"User %s logged in.", "Benutzer %s angemeldet."},
+        {"Error: %s", "Fehler: %s"},
+        {"Login failed! Please check your username and password.", "Anmeldung fehlgeschlagen!"},
+        {"Incorrect login (user %s)", "Falsche Anmeldung"}, // lost its placeholder: not used
+    });
+    dvrLoginChecker checker(users, "c_live");
+    EXPECT_FALSE(checker.check("%s%n", "wrong"));
+    EXPECT_EQ(checker.errorText(), "Fehler: Anmeldung fehlgeschlagen!");
+    EXPECT_TRUE(checker.check("bob", "secret"));
+    EXPECT_EQ(log.messages(),
+              (std::vector<std::string>{"Incorrect login (user %s%n)", "Benutzer bob angemeldet."}));
 }
 
 } // namespace

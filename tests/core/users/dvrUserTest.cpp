@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "console/dvrCommand.h"
+#include "dvrTestCatalogue.h"
 #include "users/dvrUser.h"
 
 namespace {
@@ -82,6 +83,18 @@ TEST(dvrUserTest, SettingsAreDescribedInEditorOrder) {
     }
     EXPECT_EQ(settings.scope(), "user");
     EXPECT_EQ(settings.objectName(), "bob");
+}
+
+TEST(dvrUserTest, LabelsAndHelpComeFromTheCatalogue) {
+    dvrTestCatalogue catalogue({{"Live view", "Livebild"},
+                                {"The user may view live image.", "Darf Livebilder sehen."},
+                                {"Access group %d", "Zugriffsgruppe %d"}});
+    dvrUser user("bob");
+    dvrSetting live = user.settings().entry(user.settings().find("c_live"));
+    EXPECT_EQ(live.label, "Livebild");
+    EXPECT_EQ(live.help, "Darf Livebilder sehen.");
+    EXPECT_EQ(user.settings().entry(user.settings().find("group3")).label, "Zugriffsgruppe 3");
+    EXPECT_EQ(user.settings().entry(user.settings().find("admin")).label, "");
 }
 
 TEST(dvrUserTest, NewUserHasNoRightsAndAnUnlockedSet) {
