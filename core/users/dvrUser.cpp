@@ -116,13 +116,18 @@ int dvrUser::applyUserSet(const dvrCommand& command) {
     const std::string& key = command.argument(2);
     const std::string& type = command.argument(3);
     const std::string& value = command.argument(4);
+    bool password = dvrText::equalsIgnoringCase(key, "pass");
+    // A number would replace the password text unscrambled, and a later save and load would
+    // then scramble it into a different password.
+    if (password && !dvrText::equalsIgnoringCase(type, "string"))
+        return 1;
     if (dvrText::equalsIgnoringCase(type, "int")) {
         int number = dvrText::toInt(value);
         settings_.setInt(key, number);
         if (dvrText::equalsIgnoringCase(key, "admin") && number == 1)
             makeAdmin();
     } else if (dvrText::equalsIgnoringCase(type, "string")) {
-        if (dvrText::equalsIgnoringCase(key, "pass")) {
+        if (password) {
             std::optional<std::string> stored = dvrPasswordScrambler::storedForm(value);
             if (!stored)
                 return 0;

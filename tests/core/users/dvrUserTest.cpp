@@ -150,10 +150,12 @@ TEST(dvrUserTest, SettingLinesSetValuesAndKeepPasswordsScrambled) {
 
 TEST(dvrUserTest, SettingLinesThatChangeNothingStillSucceed) {
     dvrUser user("bob");
-    for (const char* line :
-         {"set user bob c_live double 1", "set user bob unknown int 1", "get user bob c_live"})
+    user.applyUserSet(dvrCommand::parse("set user bob pass string a"));
+    for (const char* line : {"set user bob c_live double 1", "set user bob unknown int 1",
+                             "get user bob c_live", "set user bob pass int 5", "set user bob pass float 5"})
         EXPECT_EQ(user.applyUserSet(dvrCommand::parse(line)), 1) << line;
     EXPECT_EQ(user.right("c_live"), 0);
+    EXPECT_EQ(user.password(), "]5d");
 }
 
 TEST(dvrUserTest, AdminLineMakesAnAdministratorOnlyWithValueOne) {
