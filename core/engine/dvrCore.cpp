@@ -11,8 +11,11 @@
 #include "language/dvrTranslation.h"
 #include "log/dvrLog.h"
 #include "settings/dvrGlobalSettings.h"
+#include "settings/dvrSettingLines.h"
 #include "settings/dvrSettingSet.h"
+#include "config/dvrConfigurationSections.h"
 #include "text/dvrText.h"
+#include "users/dvrUserList.h"
 
 namespace {
 
@@ -31,8 +34,11 @@ bool nameFits(std::string_view name) {
 dvrCore* dvrCore::instance() { return theCore.load(); }
 
 dvrCore* dvrCore::create() {
-    if (!theCore.load())
-        theCore.store(new dvrCore());
+    if (!theCore.load()) {
+        auto* core = new dvrCore();
+        core->registerConfigurationSections();
+        theCore.store(core);
+    }
     return theCore.load();
 }
 
@@ -46,9 +52,63 @@ void dvrCore::destroy() {
 }
 
 dvrCore::dvrCore()
-    : boards_(std::make_unique<dvrBoardContainer>()), cameras_(std::make_unique<dvrCameraContainer>()) {}
+    : boards_(std::make_unique<dvrBoardContainer>()), cameras_(std::make_unique<dvrCameraContainer>()),
+      users_(std::make_unique<dvrUserList>()) {
+    users_->setCameraGroupLookup([this](std::string_view name) -> std::optional<int> {
+        dvrCamera* camera = cameras_->findCamera(name);
+        if (!camera)
+            return std::nullopt;
+        return camera->getSettings()->getInt("group");
+    });
+}
 
-dvrCore::~dvrCore() { shutDown(); }
+dvrCore::~dvrCore() {
+    shutDown();
+    if (sectionsRegistered_) {
+        dvrConfigurationSections::setBoards(nullptr);
+        dvrConfigurationSections::setCameras(nullptr);
+        dvrConfigurationSections::setUsers(nullptr);
+    }
+}
+
+void dvrCore::registerConfigurationSections() {
+    sectionsRegistered_ = true;
+    dvrConfigurationSections::setBoards([this] {
+        std::vector<dvrConfigurationSections::Board> list;
+        for (dvrBoard* board : boards_->boards()) {
+            std::string settings;
+            board->getSettings()->writeSettings(settings);
+            list.push_back({board->getTypeName(), board->getName(), settings});
+        }
+        return list;
+    });
+    dvrConfigurationSections::setCameras([this] {
+        std::vector<dvrConfigurationSections::Camera> list;
+        for (dvrCamera* camera : cameras_->cameras()) {
+            // A remote recorder's cameras come back through that recorder's board.
+            if (camera->getBoard() && camera->getBoard()->isRemote())
+                continue;
+            dvrSettingSet* settings = camera->getSettings();
+            std::string lines;
+            settings->writeSettings(lines);
+            list.push_back({camera->getBoard() ? camera->getBoard()->getName() : std::string(), camera->getInput(),
+                            camera->getName(), settings->getInt("framerate"), lines});
+        }
+        return list;
+    });
+    dvrConfigurationSections::setUsers([this] {
+        std::vector<dvrConfigurationSections::User> list;
+        for (std::size_t i = 0; i < users_->userCount(); ++i) {
+            dvrUserList::UserPointer user = users_->userAt(i);
+            if (!user)
+                break;
+            std::string lines;
+            user->settings().writeSettings(lines);
+            list.push_back({user->login(), user->password(), lines});
+        }
+        return list;
+    });
+}
 
 void dvrCore::registerCommands(dvrConsole& console) {
     console.setHandler("AddCard", [this](const dvrCommand& c) { return addCard(c); });
@@ -61,6 +121,17 @@ void dvrCore::registerCommands(dvrConsole& console) {
     console.setHandler("Start", [this](const dvrCommand&) { return start(); });
     console.setHandler("Stop", [this](const dvrCommand&) { return stop(); });
     console.setHandler("Refresh", [this](const dvrCommand&) { return refresh(); });
+    users_->registerCommands(console);
+    // Setting lines for boards and cameras go to the object they name.
+    dvrSettingLines::setScopeHandler("board", [this](const dvrCommand& c) {
+        dvrBoard* board = boards_->findBoard(c.argument(1));
+        return board ? board->applySet(c) : 0;
+    });
+    dvrSettingLines::setScopeHandler("camera", [this](const dvrCommand& c) {
+        dvrCamera* camera = cameras_->findCamera(c.argument(1));
+        return camera ? camera->applySet(c) : 0;
+    });
+    scopesRegistered_ = true;
 }
 
 int dvrCore::addCard(const dvrCommand& command) {
@@ -182,6 +253,12 @@ int dvrCore::refresh() {
     return 1;
 }
 
+bool dvrCore::hasRight(std::string_view key) const { return users_->hasRight(key); }
+
+bool dvrCore::checkRight(dvrLoginPrompt& prompt, std::string_view key) { return users_->checkRight(prompt, key); }
+
+bool dvrCore::accessGroupAllows(std::string_view cameraName) const { return users_->accessGroupAllows(cameraName); }
+
 dvrBoard* dvrCore::findBoard(std::string_view name) const { return boards_->findBoard(name); }
 
 dvrCamera* dvrCore::findCamera(std::string_view name) const { return cameras_->findCamera(name); }
@@ -206,4 +283,12 @@ void dvrCore::shutDown() {
             boards_->deleteBoard(board->getName());
     cameras_->deleteAll();
     boards_->deleteAll();
+    if (dvrConsole* console = dvrConsole::instance())
+        users_->unregisterCommands(*console);
+    if (scopesRegistered_) {
+        dvrSettingLines::setScopeHandler("board", nullptr);
+        dvrSettingLines::setScopeHandler("camera", nullptr);
+        scopesRegistered_ = false;
+    }
+    users_->removeAllUsers();
 }

@@ -13,7 +13,9 @@ class dvrCamera;
 class dvrCameraContainer;
 class dvrCommand;
 class dvrConsole;
+class dvrLoginPrompt;
 class dvrRuleEvaluation;
+class dvrUserList;
 
 // The core engine: owns the boards, the cameras and the users, knows whether capture runs, and
 // carries out the device, camera and capture commands and the periodic refresh.
@@ -33,8 +35,10 @@ public:
     dvrCore(const dvrCore&) = delete;
     dvrCore& operator=(const dvrCore&) = delete;
 
-    // Gives the console the handlers of the words the core owns.
+    // Gives the console the handlers of the words the core owns, the user words included.
     void registerCommands(dvrConsole& console);
+    // Makes this core the source of the boards, cameras and users the configuration saves.
+    void registerConfigurationSections();
 
     int addCard(const dvrCommand& command);
     int delCard(const dvrCommand& command);
@@ -55,6 +59,11 @@ public:
 
     dvrBoardContainer& boards() { return *boards_; }
     dvrCameraContainer& cameras() { return *cameras_; }
+    dvrUserList& users() { return *users_; }
+
+    bool hasRight(std::string_view key) const;
+    bool checkRight(dvrLoginPrompt& prompt, std::string_view key);
+    bool accessGroupAllows(std::string_view cameraName) const;
 
     // The rule set, once it exists; the refresh evaluates it.
     void setRuleEvaluation(dvrRuleEvaluation* rules) { rules_ = rules; }
@@ -69,6 +78,9 @@ private:
 
     std::unique_ptr<dvrBoardContainer> boards_;
     std::unique_ptr<dvrCameraContainer> cameras_;
+    std::unique_ptr<dvrUserList> users_;
+    bool sectionsRegistered_ = false;
+    bool scopesRegistered_ = false;
     bool capturing_ = false;
     int rememberedTooltips_ = 0;
     std::function<void(bool)> tooltipSwitch_;

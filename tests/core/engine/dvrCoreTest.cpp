@@ -11,7 +11,9 @@
 #include "dvrCameraContainer.h"
 #include "dvrCapturedLog.h"
 #include "dvrCore.h"
+#include "config/dvrConfigurationWriter.h"
 #include "dvrRuleEvaluation.h"
+#include "users/dvrUserList.h"
 #include "settings/dvrGlobalSettings.h"
 #include "settings/dvrSettingSet.h"
 
@@ -289,6 +291,47 @@ TEST_F(dvrCoreTest, ShutDownStopsCaptureAndDeletesUniqueBoardsFirst) {
     dvrCore::destroy();
     EXPECT_EQ(dvrCore::instance(), nullptr);
     EXPECT_EQ(journal, (std::vector<std::string>{"stop A1", "delete board U", "delete camera A1", "delete board A"}));
+}
+
+} // namespace
+
+namespace {
+
+TEST_F(dvrCoreTest, SavedConfigurationRecreatesBoardsCamerasAndUsers) {
+    run("set global global customer string Depot north");
+    run("addcard test A");
+    run("addcard remotetest R");
+    run("addcamera A 0 Gate");
+    run("addcamera A 2 Yard");
+    run("addcamera R 0 Elsewhere"); // a remote recorder's camera is not saved
+    run("set camera Yard framerate int 6");
+    run("adduser admin secret");
+    run("adduser guard 1234");
+    run("set user guard c_live int 1");
+    std::string saved = dvrConfigurationWriter::compose();
+    EXPECT_NE(saved.find("addcard Test A\n"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("addcamera A 2 Yard 6\n"), std::string::npos) << saved;
+    EXPECT_EQ(saved.find("Elsewhere"), std::string::npos) << saved;
+
+    TearDown();
+    SetUp();
+    console->runText(saved);
+    EXPECT_EQ(dvrConfigurationWriter::compose(), saved);
+    EXPECT_EQ(core->findCamera("Yard")->getInput(), 2);
+    EXPECT_EQ(core->users().userCount(), 2u);
+    EXPECT_EQ(core->users().findUser("guard")->right("c_live"), 1);
+}
+
+TEST_F(dvrCoreTest, UserCommandsReachTheUserList) {
+    run("adduser admin secret");
+    run("adduser guard 1234");
+    EXPECT_EQ(core->users().userCount(), 2u);
+    EXPECT_EQ(core->users().findUser("admin")->right("c_quit"), 1);
+    EXPECT_FALSE(core->hasRight("c_quit")); // nobody is logged in
+    run("deluser GUARD");
+    EXPECT_EQ(core->users().userCount(), 1u);
+    run("delusers");
+    EXPECT_TRUE(core->hasRight("c_quit")); // no users: the local interface may do everything
 }
 
 } // namespace
