@@ -5,7 +5,8 @@
 # later starts):
 #   empty  empties __poll every 0.1 s, like a healthy recorder
 #   hang   lives on without emptying it
-#   crash  kills itself
+#   crash  kills itself once mirdal-watchdog watches it (before that it could not learn the
+#          command to restart)
 # A file "stop" makes any instance shut down in order: "die" into __poll, then end.
 count=$(($(cat starts 2>/dev/null | wc -l) + 1))
 {
@@ -26,7 +27,7 @@ while :; do
     fi
     case "$behaviour" in
         empty) : > __poll ;;
-        crash) kill -9 $$ ;;
+        crash) grep -q Watching mirdal-watchdog.log 2>/dev/null && kill -9 $$ ;;
     esac
     sleep 0.1
 done

@@ -174,6 +174,20 @@ TEST_F(dvrOKThreadTest, DieWrittenAtShutDownIsNeverEmptiedAgain) {
     EXPECT_EQ(pollState(), State::die);
 }
 
+TEST_F(dvrOKThreadTest, APollFileThatCannotBeEmptiedIsReportedOnceNotEveryCycle) {
+    auto stepped = std::make_unique<dvrSteppedEnvironment>();
+    environment = stepped.get();
+    watchdog = std::make_unique<dvrOKThread>(directory.file("missing/__poll"), std::move(stepped));
+    watchdog->start();
+    ASSERT_TRUE(environment->awaitWaiting());
+    for (int cycle = 0; cycle < 5; ++cycle)
+        ASSERT_TRUE(environment->step());
+    int reports = 0;
+    for (const std::string& message : log.messages())
+        reports += message.find("Cannot empty the poll file") != std::string::npos;
+    EXPECT_EQ(reports, 1) << log.all();
+}
+
 TEST_F(dvrOKThreadTest, ModulesRegisterReportAndLeaveFromManyThreadsWhileTheLoopRuns) {
     start();
     std::atomic<bool> running{true};
