@@ -9,5 +9,6 @@ class dvrMessageCatalogue {
 public:
     virtual ~dvrMessageCatalogue() = default;
     // Stores the translation of original in translation and returns true when there is one.
+    // Called by the log while it writes a line, so it must not log itself.
     virtual bool lookUp(std::string_view original, std::string& translation) const = 0;
 };
