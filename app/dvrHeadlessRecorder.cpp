@@ -28,8 +28,8 @@ void onSignal(int) {
 
 } // namespace
 
-dvrHeadlessRecorder::dvrHeadlessRecorder(int inputDescriptor)
-    : input_(inputDescriptor), userInterface_(STDERR_FILENO) {}
+dvrHeadlessRecorder::dvrHeadlessRecorder(int inputDescriptor, dvrApplication::Options options)
+    : input_(inputDescriptor), application_(std::move(options)), userInterface_(STDERR_FILENO) {}
 
 std::string dvrHeadlessRecorder::workingDirectory() {
     std::string path(4096, '\0');
@@ -62,24 +62,19 @@ bool dvrHeadlessRecorder::startUp() {
     if (started_)
         return true;
     dvrUserInterface::install(&userInterface_);
-    dvrConsole* console = dvrConsole::create();
-    console->setSettingsDirectory(workingDirectory());
-    console->setHandler("Quit", [this](const dvrCommand&) {
-        quitRequested_ = true;
-        return 1;
-    });
-    // Without windows the beep is the terminal's bell.
-    console->setHandler("Beep", [](const dvrCommand&) {
-        if (isatty(STDOUT_FILENO)) {
-            [[maybe_unused]] ssize_t written = write(STDOUT_FILENO, "\a", 1);
-        }
-        return 1;
-    });
-    dvrGlobalSettings::create();
-    dvrGlobalSettings::applyDefaults();
+    if (!application_.initialise()) {
+        dvrUserInterface::install(nullptr);
+        return false;
+    }
     started_ = true;
-    if (access("settings.mrd", R_OK) == 0)
-        console->run("run settings.mrd");
+    // Without windows the beep is the terminal's bell.
+    if (dvrConsole* console = dvrConsole::instance())
+        console->setHandler("Beep", [](const dvrCommand&) {
+            if (isatty(STDOUT_FILENO)) {
+                [[maybe_unused]] ssize_t written = write(STDOUT_FILENO, "\a", 1);
+            }
+            return 1;
+        });
     logMessage("[CORE] Recorder running without windows.\n");
     return true;
 }
@@ -87,7 +82,8 @@ bool dvrHeadlessRecorder::startUp() {
 int dvrHeadlessRecorder::runUntilQuit() {
     using Clock = std::chrono::steady_clock;
     auto nextRefresh = Clock::now();
-    while (!quitRequested_) {
+    while (!application_.isQuitting()) {
+        application_.reapChildren();
         auto now = Clock::now();
         if (now >= nextRefresh) {
             if (dvrConsole* console = dvrConsole::instance())
@@ -111,7 +107,8 @@ int dvrHeadlessRecorder::runUntilQuit() {
             }
             if (dvrConsole* console = dvrConsole::instance())
                 console->run("quit");
-            quitRequested_ = true;
+            else
+                return 0;
         }
         if (descriptors[1].revents & (POLLIN | POLLHUP | POLLERR))
             readInput();
@@ -132,7 +129,7 @@ void dvrHeadlessRecorder::readInput() {
         inputOpen_ = false;
         return;
     }
-    for (ssize_t i = 0; i < count && !quitRequested_; ++i) {
+    for (ssize_t i = 0; i < count && !application_.isQuitting(); ++i) {
         char c = buffer[i];
         if (c == '\n') {
             if (!discardingLongLine_)
@@ -164,8 +161,7 @@ void dvrHeadlessRecorder::shutDown() {
     if (!started_)
         return;
     started_ = false;
-    dvrConsole::destroy();
-    dvrGlobalSettings::destroy();
+    application_.shutDown();
     if (dvrUserInterface::instance() == &userInterface_)
         dvrUserInterface::install(nullptr);
 }

@@ -1,8 +1,8 @@
 #pragma once
 
-#include <atomic>
 #include <string>
 
+#include "dvrApplication.h"
 #include "dvrHeadlessUserInterface.h"
 
 // The recorder without windows: the same start-up and shut-down, a main loop that runs
@@ -14,11 +14,12 @@ public:
     // Longest command line read from the input; longer lines are refused whole.
     static constexpr std::size_t maximumInputLineLength = 8192;
 
-    explicit dvrHeadlessRecorder(int inputDescriptor);
+    explicit dvrHeadlessRecorder(int inputDescriptor, dvrApplication::Options options = {});
     ~dvrHeadlessRecorder();
     dvrHeadlessRecorder(const dvrHeadlessRecorder&) = delete;
     dvrHeadlessRecorder& operator=(const dvrHeadlessRecorder&) = delete;
 
+    // False when another recorder of the same user runs.
     bool startUp();
     // Returns the process exit code.
     int runUntilQuit();
@@ -37,8 +38,8 @@ private:
     int input_;
     bool inputOpen_ = true;
     bool started_ = false;
+    dvrApplication application_;
     std::string pending_;
     bool discardingLongLine_ = false;
-    std::atomic<bool> quitRequested_{false};
     dvrHeadlessUserInterface userInterface_;
 };

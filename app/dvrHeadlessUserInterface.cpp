@@ -73,4 +73,10 @@ void dvrHeadlessUserInterface::beginProgress(const std::string& title, const std
 
 void dvrHeadlessUserInterface::updateProgress(int) {}
 
+// Start-up and shut-down steps are kept in the log, where an operator looks for them.
+void dvrHeadlessUserInterface::updateProgress(int, const std::string& text) {
+    if (!text.empty())
+        logMessage("%s", text.c_str());
+}
+
 void dvrHeadlessUserInterface::endProgress() {}

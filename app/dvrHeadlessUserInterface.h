@@ -18,6 +18,7 @@ public:
                                          bool forSaving) override;
     void beginProgress(const std::string& title, const std::string& text) override;
     void updateProgress(int percent) override;
+    void updateProgress(int percent, const std::string& text) override;
     void endProgress() override;
 
 private:

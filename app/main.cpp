@@ -4,21 +4,24 @@
 
 #include "dvrHeadlessRecorder.h"
 #include "log/dvrLog.h"
-#include "log/dvrLogFile.h"
 
 namespace {
 void printUsage() {
-    std::printf("Usage: mirdal [--headless] [--verbose]\n"
-                "  --headless  run without windows; commands are read from standard input\n"
-                "  --verbose   write verbose messages to the log\n");
+    std::printf("Usage: mirdal [--headless] [--verbose] [--no-watchdog]\n"
+                "  --headless     run without windows; commands are read from standard input\n"
+                "  --verbose      write verbose messages to the log\n"
+                "  --no-watchdog  do not start mirdal-watchdog (a service manager restarts the recorder)\n");
 }
 } // namespace
 
 int main(int argc, char** argv) {
     bool headless = false;
+    dvrApplication::Options options;
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "--headless") == 0) {
             headless = true;
+        } else if (std::strcmp(argv[i], "--no-watchdog") == 0) {
+            options.startWatchdogProgram = false;
         } else if (std::strcmp(argv[i], "--verbose") == 0) {
             dvrLog::setVerbose(true);
         } else if (std::strcmp(argv[i], "--help") == 0) {
@@ -30,22 +33,15 @@ int main(int argc, char** argv) {
             return 2;
         }
     }
-    // The log goes to the program directory, the working directory at start-up; it stays open
-    // until the very end so the shut-down's last messages reach it.
-    dvrLogFile::openProgramLog(dvrHeadlessRecorder::workingDirectory());
-    if (!headless) {
-        const char* notice = "[CORE] The desktop windows are not part of this build; running without windows.\n";
-        logMessage("%s", notice);
-        std::fputs(notice, stderr);
-    }
+    if (!headless)
+        std::fputs("The desktop windows are not part of this build; running without windows.\n", stderr);
 
     dvrHeadlessRecorder::installSignalHandlers();
-    dvrHeadlessRecorder recorder(STDIN_FILENO);
+    dvrHeadlessRecorder recorder(STDIN_FILENO, options);
     int result = 1;
     if (recorder.startUp()) {
         result = recorder.runUntilQuit();
         recorder.shutDown();
     }
-    dvrLogFile::closeProgramLog();
     return result;
 }

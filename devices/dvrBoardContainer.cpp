@@ -44,6 +44,11 @@ void dvrBoardContainer::unregisterKind(std::string_view typeWord) {
     kinds().erase(lowerCase(typeWord));
 }
 
+bool dvrBoardContainer::hasKind(std::string_view typeWord) {
+    std::lock_guard<std::mutex> guard(kindLock);
+    return kinds().count(lowerCase(typeWord)) != 0;
+}
+
 dvrBoardContainer::~dvrBoardContainer() {
     // Later boards may depend on earlier ones (a port on a board's RS-485 line): newest first.
     while (!boards_.empty())

@@ -17,6 +17,7 @@ public:
     // Adds a kind for a type word (matched without regard to case); replaces an earlier one.
     static void registerKind(std::string_view typeWord, Factory factory);
     static void unregisterKind(std::string_view typeWord);
+    static bool hasKind(std::string_view typeWord);
 
     dvrBoardContainer() = default;
     ~dvrBoardContainer();

@@ -29,7 +29,7 @@ std::string currentDirectory() {
     return path;
 }
 
-std::string programDirectory() {
+std::string executableDirectory() {
     std::string path(4096, '\0');
     ssize_t length = readlink("/proc/self/exe", path.data(), path.size() - 1);
     if (length <= 0)
@@ -53,6 +53,8 @@ std::string dvrDirectoryTable::startDirectory() {
         startDirectoryPath = forwardSlashes(currentDirectory());
     return startDirectoryPath;
 }
+
+std::string dvrDirectoryTable::programDirectory() { return forwardSlashes(executableDirectory()); }
 
 std::string dvrDirectoryTable::pattern(int number) {
     switch (number) {
@@ -98,7 +100,7 @@ std::string dvrDirectoryTable::directory(int number) {
         if (text[0] == '$') {
             text = startDirectory() + text.substr(1);
         } else if (text[0] == '@') {
-            text = forwardSlashes(programDirectory()) + text.substr(1);
+            text = programDirectory() + text.substr(1);
         } else if (text[0] == '~') {
             const char* home = std::getenv("HOME");
             text = std::string(home && *home ? home : "/") + text.substr(1);

@@ -32,6 +32,8 @@ public:
     // A progress dialog: begin, any number of updates (0 to 100), end.
     virtual void beginProgress(const std::string& title, const std::string& text) = 0;
     virtual void updateProgress(int percent) = 0;
+    // A progress step with a new text (start-up and shut-down steps).
+    virtual void updateProgress(int percent, const std::string& text) { (void)text, updateProgress(percent); }
     virtual void endProgress() = 0;
 
     // The process-wide user interface: null when none is installed. The caller keeps ownership.

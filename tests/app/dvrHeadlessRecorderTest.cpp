@@ -56,6 +56,15 @@ private:
 
 class dvrHeadlessRecorderTest : public ::testing::Test {
 protected:
+    // In the test process: the test collects the log itself, and no watchdog program starts.
+    dvrApplication::Options inProcess() const {
+        dvrApplication::Options options;
+        options.lockDirectory = directory.path();
+        options.openLog = false;
+        options.startWatchdogProgram = false;
+        return options;
+    }
+
     dvrTemporaryDirectory directory;
     dvrWorkingDirectory inDirectory{directory.path()};
     dvrCapturedLog log;
@@ -71,7 +80,7 @@ TEST_F(dvrHeadlessRecorderTest, CommandsFromTheInputReachTheGlobalSettings) {
         input.write("set global global stmode int 9\nquit\nset global global stmode int 4\n");
         input.closeWriter();
     });
-    dvrHeadlessRecorder recorder(input.reader());
+    dvrHeadlessRecorder recorder(input.reader(), inProcess());
     ASSERT_TRUE(recorder.startUp());
     EXPECT_EQ(recorder.runUntilQuit(), 0);
     writer.join();
@@ -88,7 +97,7 @@ TEST_F(dvrHeadlessRecorderTest, StartUpRunsTheSettingsScriptOverTheDefaults) {
     directory.write("settings.mrd", "set global global customer string Warehouse\nset global global keyinterval int 3\n");
     InputPipe input;
     input.write("quit\n");
-    dvrHeadlessRecorder recorder(input.reader());
+    dvrHeadlessRecorder recorder(input.reader(), inProcess());
     ASSERT_TRUE(recorder.startUp());
     dvrSettingSet* settings = dvrGlobalSettings::instance();
     EXPECT_EQ(settings->getText("customer"), "Warehouse");

@@ -1,0 +1,243 @@
+#include "dvrApplication.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include "application/dvrDirectoryTable.h"
+#include "application/dvrSingleInstanceCheck.h"
+#include "config/dvrLocaleReader.h"
+#include "console/dvrConsole.h"
+#include "dialog/dvrUserInterface.h"
+#include "dvrBoardContainer.h"
+#include "dvrCore.h"
+#include "language/dvrTranslation.h"
+#include "log/dvrLog.h"
+#include "log/dvrLogFile.h"
+#include "settings/dvrGlobalSettings.h"
+#include "settings/dvrSettingSet.h"
+#include "watchdog/dvrOKThread.h"
+
+namespace {
+
+std::string currentDirectory() {
+    std::string path(4096, '\0');
+    while (getcwd(path.data(), path.size()) == nullptr) {
+        if (errno != ERANGE)
+            return ".";
+        path.resize(path.size() * 2);
+    }
+    path.resize(path.find('\0'));
+    return path;
+}
+
+void skipped(const char* what) { logMessage("[CORE] %s is not part of this build yet; skipped.\n", what); }
+
+} // namespace
+
+dvrApplication::dvrApplication() : dvrApplication(Options{}) {}
+
+dvrApplication::dvrApplication(Options options) : options_(std::move(options)) {}
+
+dvrApplication::~dvrApplication() { shutDown(); }
+
+void dvrApplication::step(const char* text, int percent) {
+    std::string translated = *text ? dvrTranslation::translate(text) : std::string();
+    if (dvrUserInterface* userInterface = dvrUserInterface::instance())
+        userInterface->updateProgress(percent, translated);
+    else if (!translated.empty())
+        logMessage("%s", translated.c_str());
+}
+
+bool dvrApplication::initialise() {
+    if (initialised_)
+        return true;
+    dvrDirectoryTable::setStartDirectory(currentDirectory());
+    // The language is chosen before anything shows a text; catalogues come with the languages.
+    std::string language =
+        dvrLocaleReader::languageName(dvrDirectoryTable::directory(dvrDirectoryTable::settings) + "/settings.mrd");
+
+    for (int number : {dvrDirectoryTable::program, dvrDirectoryTable::gallery, dvrDirectoryTable::layouts})
+        mkdir(dvrDirectoryTable::directory(number).c_str(), 0755);
+    mkdir(dvrDirectoryTable::directory(dvrDirectoryTable::settings).c_str(), 0700);
+
+    if (options_.openLog) {
+        dvrLogFile::openProgramLog(dvrDirectoryTable::directory(dvrDirectoryTable::program));
+        logOpened_ = true;
+    }
+    if (!language.empty())
+        logVerbose("[LANG] Language `%s' chosen in the settings.\n", language.c_str());
+
+    instanceCheck_ = std::make_unique<dvrSingleInstanceCheck>(options_.lockDirectory);
+    if (instanceCheck_->isAnotherRunning()) {
+        std::string text = dvrTranslation::translate("Another program instance is already running, aborting.");
+        if (dvrUserInterface* userInterface = dvrUserInterface::instance())
+            userInterface->showMessage(programName, text, dvrUserInterface::Icon::error);
+        else
+            logError("%s", text.c_str());
+        instanceCheck_.reset();
+        if (logOpened_)
+            dvrLogFile::closeProgramLog();
+        logOpened_ = false;
+        return false;
+    }
+
+    dvrOKThread::create(dvrDirectoryTable::directory(dvrDirectoryTable::pollFile));
+    initialised_ = true;
+    startUpSequence();
+    return true;
+}
+
+void dvrApplication::startUpSequence() {
+    dvrUserInterface* userInterface = dvrUserInterface::instance();
+    std::string starting = dvrTranslation::translate("Starting up...");
+    if (userInterface)
+        userInterface->beginProgress(programName, starting);
+    else
+        logMessage("%s", starting.c_str());
+
+    skipped("The rule set");
+    quitting_ = false;
+
+    step("Starting console services...", 5);
+    dvrConsole* console = dvrConsole::create();
+    console->setSettingsDirectory(dvrDirectoryTable::directory(dvrDirectoryTable::settings));
+    console->setHandler("Quit", [this](const dvrCommand&) {
+        quitting_ = true;
+        return 1;
+    });
+
+    step("Starting the core engine...", 5);
+    dvrCore::create()->registerCommands(*console);
+
+    step("Initializing default objects...", 5);
+    dvrGlobalSettings::create();
+    skipped("The serial-port table");
+
+    step("Initializing settings...", 20);
+    dvrGlobalSettings::applyDefaults();
+    dvrOKThread::installSettingReactions();
+
+    step("Starting database...", 40);
+    skipped("The index database");
+
+    step("Starting filesystem...", 50);
+    skipped("The recording file system");
+
+    step("Starting capture...", 60);
+    console->run("run settings.mrd");
+    console->run("start");
+
+    step("Starting user interface...", 70);
+    logMessage("%s (%s) started.", programName, buildText);
+
+    step("Starting watchdog...", 90);
+    if (options_.startWatchdogProgram)
+        startWatchdogProgram();
+
+    step("Ready.", 100);
+    shuttingDown_ = false;
+    if (userInterface)
+        userInterface->endProgress();
+
+    dvrSettingSet* settings = dvrGlobalSettings::instance();
+    if (settings->getInt("firstrun") != 0)
+        runFirstRunTasks();
+    settings->setInt("firstrun", 0);
+}
+
+void dvrApplication::runFirstRunTasks() {
+    // The tasks add capture boards; without that board kind there is nothing to offer.
+    if (!dvrBoardContainer::hasKind("xecap")) {
+        skipped("The capture board of the first-run tasks");
+        return;
+    }
+}
+
+void dvrApplication::startWatchdogProgram() {
+    const std::string candidates[] = {
+        dvrDirectoryTable::directory(dvrDirectoryTable::program) + "/mirdal-watchdog",
+        dvrDirectoryTable::programDirectory() + "/mirdal-watchdog",
+        dvrDirectoryTable::programDirectory() + "/../tools/mirdal-watchdog",
+    };
+    for (const std::string& program : candidates) {
+        if (access(program.c_str(), X_OK) != 0)
+            continue;
+        pid_t child = fork();
+        if (child < 0)
+            break;
+        if (child == 0) {
+            // Its own session, so a terminal's Ctrl-C reaches the recorder (which then writes
+            // "die") and not the watchdog program.
+            setsid();
+            int nothing = open("/dev/null", O_RDWR);
+            if (nothing >= 0) {
+                dup2(nothing, STDIN_FILENO);
+                dup2(nothing, STDOUT_FILENO);
+                dup2(nothing, STDERR_FILENO);
+            }
+            execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
+            _exit(127);
+        }
+        watchdogProgram_ = child;
+        return;
+    }
+    logWarning("[CORE] mirdal-watchdog cannot be started; nobody will restart the recorder if it stops.\n");
+}
+
+void dvrApplication::reapChildren() {
+    if (watchdogProgram_ > 0 && waitpid(watchdogProgram_, nullptr, WNOHANG) == watchdogProgram_)
+        watchdogProgram_ = -1;
+}
+
+void dvrApplication::shutDown() {
+    if (initialised_) {
+        initialised_ = false;
+        shutDownSequence();
+    }
+    instanceCheck_.reset();
+    reapChildren();
+    if (logOpened_) {
+        dvrLogFile::closeProgramLog();
+        logOpened_ = false;
+    }
+}
+
+void dvrApplication::shutDownSequence() {
+    dvrUserInterface* userInterface = dvrUserInterface::instance();
+    std::string shuttingDown = dvrTranslation::translate("Shutting down...");
+    if (userInterface)
+        userInterface->beginProgress(programName, shuttingDown);
+    else
+        logMessage("%s", shuttingDown.c_str());
+
+    quitting_ = true;
+    shuttingDown_ = true;
+    if (dvrOKThread* watchdog = dvrOKThread::instance())
+        watchdog->markShutDown();
+
+    step("Shutting down user interface...", 10);
+
+    step("Shutting down capture...", 30);
+    if (dvrConsole* console = dvrConsole::instance())
+        console->run("stop");
+
+    step("Shutting down program core...", 40);
+    dvrCore::destroy();
+
+    step("Shutting down file system...", 50);
+
+    step("Shutting console services...", 60);
+    dvrConsole::destroy();
+
+    step("Shutting down watchdog...", 65);
+    dvrOKThread::destroy();
+
+    step("Cleaning up...", 70);
+    step("", 80);
+    step("", 90);
+    dvrGlobalSettings::destroy();
+    if (userInterface)
+        userInterface->endProgress();
+}
