@@ -22,9 +22,12 @@ int globalInt(const char* key, int fallback) {
 
 } // namespace
 
-dvrOKThread* dvrOKThread::instance() { return theWatchdog.load(); }
+dvrOKThread* dvrOKThread::instance() {
+    return theWatchdog.load();
+}
 
-dvrOKThread* dvrOKThread::create(std::string pollFilePath, std::unique_ptr<dvrWatchdogEnvironment> environment) {
+dvrOKThread* dvrOKThread::create(std::string pollFilePath,
+                                 std::unique_ptr<dvrWatchdogEnvironment> environment) {
     if (!theWatchdog.load()) {
         auto* watchdog = new dvrOKThread(std::move(pollFilePath), std::move(environment));
         watchdog->start();
@@ -55,13 +58,17 @@ void dvrOKThread::removeSettingReactions() {
     dvrSettingLines::setGlobalReaction("autorebootdelay", nullptr);
 }
 
-int dvrOKThread::clampedRebootDays(int days) { return std::clamp(days, minimumRebootDays, maximumRebootDays); }
+int dvrOKThread::clampedRebootDays(int days) {
+    return std::clamp(days, minimumRebootDays, maximumRebootDays);
+}
 
 dvrOKThread::dvrOKThread(std::string pollFilePath, std::unique_ptr<dvrWatchdogEnvironment> environment)
     : pollFile_(std::move(pollFilePath)),
       environment_(environment ? std::move(environment) : std::make_unique<dvrWatchdogEnvironment>()) {}
 
-dvrOKThread::~dvrOKThread() { stop(); }
+dvrOKThread::~dvrOKThread() {
+    stop();
+}
 
 void dvrOKThread::start() {
     std::lock_guard<std::mutex> guard(threadLock_);
@@ -88,9 +95,13 @@ void dvrOKThread::registerModule(Module module, int timeOutSeconds, std::string_
     modules_.add(module, std::chrono::seconds(timeOutSeconds), name, environment_->now());
 }
 
-void dvrOKThread::reportAlive(Module module) { modules_.reportAlive(module, environment_->now()); }
+void dvrOKThread::reportAlive(Module module) {
+    modules_.reportAlive(module, environment_->now());
+}
 
-void dvrOKThread::unregisterModule(Module module) { modules_.remove(module); }
+void dvrOKThread::unregisterModule(Module module) {
+    modules_.remove(module);
+}
 
 void dvrOKThread::setAutomaticReboot(bool on, int days) {
     unregisterModule(automaticRebootModule);
@@ -133,11 +144,14 @@ void dvrOKThread::emptyPollFile() {
     }
     // Once is enough: the same problem would otherwise fill the log every cycle.
     if (!emptied && !pollFileProblemReported_) {
-        logError("[WATCHDOG] Cannot empty the poll file %s: %s\n", pollFile_.path().c_str(), std::error_code(error, std::generic_category()).message().c_str());
+        logError("[WATCHDOG] Cannot empty the poll file %s: %s\n", pollFile_.path().c_str(),
+                 std::error_code(error, std::generic_category()).message().c_str());
         pollFileProblemReported_ = true;
     } else if (emptied) {
         pollFileProblemReported_ = false;
     }
 }
 
-bool dvrOKThread::softwareWatchdogOn() { return globalInt("swwatchdog", 0) != 0; }
+bool dvrOKThread::softwareWatchdogOn() {
+    return globalInt("swwatchdog", 0) != 0;
+}

@@ -34,7 +34,8 @@ public:
     static dvrOKThread* instance();
     // Creates the process-wide watchdog and starts its thread; an existing one is kept. Without
     // an environment it uses the monotonic clock and really kills the process.
-    static dvrOKThread* create(std::string pollFilePath, std::unique_ptr<dvrWatchdogEnvironment> environment = {});
+    static dvrOKThread* create(std::string pollFilePath,
+                               std::unique_ptr<dvrWatchdogEnvironment> environment = {});
     // Removes the setting reactions, then stops the thread (which leaves "die" in the poll file)
     // and deletes the watchdog.
     static void destroy();

@@ -8,11 +8,17 @@
 
 dvrPollFile::dvrPollFile(std::string path) : path_(std::move(path)) {}
 
-bool dvrPollFile::empty() const { return write("", true); }
+bool dvrPollFile::empty() const {
+    return write("", true);
+}
 
-bool dvrPollFile::writeDie() const { return write(dieText, true); }
+bool dvrPollFile::writeDie() const {
+    return write(dieText, true);
+}
 
-bool dvrPollFile::appendMarker() const { return write(markerText, false); }
+bool dvrPollFile::appendMarker() const {
+    return write(markerText, false);
+}
 
 bool dvrPollFile::write(const char* text, bool truncate) const {
     // No symbolic links: a planted link must not make the recorder truncate another file.

@@ -21,4 +21,6 @@ bool dvrWatchdogEnvironment::wait(std::chrono::milliseconds duration, std::stop_
     return !stop.stop_requested();
 }
 
-void dvrWatchdogEnvironment::killOwnProcess() { ::kill(::getpid(), SIGKILL); }
+void dvrWatchdogEnvironment::killOwnProcess() {
+    ::kill(::getpid(), SIGKILL);
+}

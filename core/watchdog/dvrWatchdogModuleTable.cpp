@@ -14,14 +14,16 @@ void dvrWatchdogModuleTable::add(Module module, std::chrono::seconds timeOut, st
 
 void dvrWatchdogModuleTable::reportAlive(Module module, std::chrono::milliseconds now) {
     std::lock_guard<std::mutex> guard(lock_);
-    auto found = std::find_if(entries_.begin(), entries_.end(), [&](const Entry& e) { return e.module == module; });
+    auto found =
+        std::find_if(entries_.begin(), entries_.end(), [&](const Entry& e) { return e.module == module; });
     if (found != entries_.end())
         found->lastReport = now;
 }
 
 bool dvrWatchdogModuleTable::remove(Module module) {
     std::lock_guard<std::mutex> guard(lock_);
-    auto found = std::find_if(entries_.begin(), entries_.end(), [&](const Entry& e) { return e.module == module; });
+    auto found =
+        std::find_if(entries_.begin(), entries_.end(), [&](const Entry& e) { return e.module == module; });
     if (found == entries_.end())
         return false;
     entries_.erase(found);

@@ -18,7 +18,8 @@ public:
     using Module = std::uintptr_t;
     static constexpr std::size_t maximumNameLength = 63;
 
-    void add(Module module, std::chrono::seconds timeOut, std::string_view name, std::chrono::milliseconds now);
+    void add(Module module, std::chrono::seconds timeOut, std::string_view name,
+             std::chrono::milliseconds now);
     // Unknown modules are ignored.
     void reportAlive(Module module, std::chrono::milliseconds now);
     // Removes the first entry of the module; returns whether there was one.

@@ -22,7 +22,9 @@ std::string dvrWatchdogProgram::find(const std::vector<std::string>& directories
     return std::string();
 }
 
-dvrWatchdogProgram::~dvrWatchdogProgram() { reap(); }
+dvrWatchdogProgram::~dvrWatchdogProgram() {
+    reap();
+}
 
 bool dvrWatchdogProgram::start(const std::string& path) {
     reap();

@@ -25,13 +25,15 @@ TEST(dvrRecorderCommandTest, SplitsTheCommandLineIntoExactArguments) {
         {"rewritten without the last NUL", "mirdal\0--headless"s, true, {"mirdal", "--headless"}},
         {"empty", "", false, {}},
         {"too long", std::string(dvrRecorderCommand::maximumCommandLineLength + 1, 'a'), false, {}},
-        {"too many arguments", [] {
+        {"too many arguments",
+         [] {
              std::string many;
              for (std::size_t i = 0; i <= dvrRecorderCommand::maximumArgumentCount; ++i)
                  many += "a"s + '\0';
              return many;
          }(),
-         false, {}},
+         false,
+         {}},
     };
     for (const auto& c : cases) {
         Arguments arguments{"untouched"};

@@ -18,14 +18,15 @@ TEST(dvrWatchedProcessTest, ReadsStateAndStartTimeBehindAnyProcessName) {
         unsigned long long startTime;
         bool ended;
     } cases[] = {
-        {"running", "42 (mirdal) S 1 42 42 0 -1 4194560 100 0 0 0 5 3 0 0 20 0 4 0 123456 1000 200", true, 123456,
-         false},
+        {"running", "42 (mirdal) S 1 42 42 0 -1 4194560 100 0 0 0 5 3 0 0 20 0 4 0 123456 1000 200", true,
+         123456, false},
         {"zombie", "42 (mirdal) Z 1 42 42 0 -1 4194560 100 0 0 0 5 3 0 0 20 0 4 0 99 0 0", true, 99, true},
-        {"name with blanks and parentheses", "42 (a) b (c) R 1 42 42 0 -1 0 0 0 0 0 0 0 0 0 20 0 1 0 777 1 1\n",
-         true, 777, false},
+        {"name with blanks and parentheses",
+         "42 (a) b (c) R 1 42 42 0 -1 0 0 0 0 0 0 0 0 0 20 0 1 0 777 1 1\n", true, 777, false},
         {"cut short", "42 (mirdal) S 1 42", false, 0, false},
         {"no name", "42 mirdal S", false, 0, false},
-        {"start time not a number", "42 (m) S 1 42 42 0 -1 0 0 0 0 0 0 0 0 0 20 0 1 0 12x 1 1", false, 0, false},
+        {"start time not a number", "42 (m) S 1 42 42 0 -1 0 0 0 0 0 0 0 0 0 20 0 1 0 12x 1 1", false, 0,
+         false},
     };
     for (const auto& c : cases) {
         unsigned long long startTime = 0;

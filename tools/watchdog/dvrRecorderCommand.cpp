@@ -9,7 +9,9 @@
 
 namespace {
 
-std::string errorText(int error) { return std::error_code(error, std::generic_category()).message(); }
+std::string errorText(int error) {
+    return std::error_code(error, std::generic_category()).message();
+}
 
 bool readLink(const std::string& link, std::string& target, std::string& problem) {
     char buffer[dvrRecorderCommand::maximumPathLength + 1];
@@ -63,7 +65,8 @@ bool dvrRecorderCommand::ofProcess(pid_t pid, dvrRecorderCommand& command, std::
     const std::string base = "/proc/" + std::to_string(pid);
     dvrRecorderCommand read;
     std::string bytes;
-    if (!readLink(base + "/exe", read.executable_, problem) || !readLink(base + "/cwd", read.workingDirectory_, problem) ||
+    if (!readLink(base + "/exe", read.executable_, problem) ||
+        !readLink(base + "/cwd", read.workingDirectory_, problem) ||
         !readBounded(base + "/cmdline", maximumCommandLineLength, bytes, problem) ||
         !splitCommandLine(bytes, read.arguments_, problem))
         return false;

@@ -18,7 +18,8 @@ public:
     // Reads the command of a running process; on failure problem says why.
     static bool ofProcess(pid_t pid, dvrRecorderCommand& command, std::string& problem);
     // Splits the contents of /proc/<pid>/cmdline (arguments each ended by a NUL byte).
-    static bool splitCommandLine(std::string_view bytes, std::vector<std::string>& arguments, std::string& problem);
+    static bool splitCommandLine(std::string_view bytes, std::vector<std::string>& arguments,
+                                 std::string& problem);
 
     const std::string& executable() const { return executable_; }
     const std::vector<std::string>& arguments() const { return arguments_; }

@@ -6,7 +6,8 @@
 #include "dvrDetachedLauncher.h"
 
 dvrRecorderSupervisor::dvrRecorderSupervisor(dvrWatchedProcess recorder, dvrRecorderCommand command,
-                                             dvrPollFile pollFile, std::chrono::seconds grace, dvrRestartLog log)
+                                             dvrPollFile pollFile, std::chrono::seconds grace,
+                                             dvrRestartLog log)
     : recorder_(recorder), command_(std::move(command)), pollFile_(std::move(pollFile)), grace_(grace),
       log_(std::move(log)) {}
 
@@ -19,7 +20,8 @@ int dvrRecorderSupervisor::run() {
     while (true) {
         dvrPollFile::State state = pollFile_.state();
         if (state == dvrPollFile::State::die && (seenEmptied || !recorder_.isRunning())) {
-            log_.write("The recorder (process " + std::to_string(recorder_.pid()) + ") shut down; watch ended.");
+            log_.write("The recorder (process " + std::to_string(recorder_.pid()) +
+                       ") shut down; watch ended.");
             return 0;
         }
         Clock::time_point now = Clock::now();
@@ -38,8 +40,8 @@ int dvrRecorderSupervisor::run() {
 }
 
 bool dvrRecorderSupervisor::restart(std::chrono::seconds silence) {
-    log_.write("The recorder (process " + std::to_string(recorder_.pid()) + ") has not emptied " + pollFile_.path() +
-               " for " + std::to_string(silence.count()) + " s; restarting it.");
+    log_.write("The recorder (process " + std::to_string(recorder_.pid()) + ") has not emptied " +
+               pollFile_.path() + " for " + std::to_string(silence.count()) + " s; restarting it.");
     if (recorder_.isRunning()) {
         log_.write("Killing the old recorder (process " + std::to_string(recorder_.pid()) + ").");
         if (!recorder_.killAndWait(killPatience))

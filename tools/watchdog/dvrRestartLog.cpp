@@ -19,7 +19,7 @@ bool dvrRestartLog::write(const std::string& text) const {
 
     char stamp[64] = "";
     std::time_t now = std::time(nullptr);
-    std::tm local {};
+    std::tm local{};
     if (localtime_r(&now, &local))
         std::strftime(stamp, sizeof stamp, "%Y-%m-%d %H:%M:%S", &local);
     std::string line = std::string(stamp) + " [" + std::to_string(::getpid()) + "] " +

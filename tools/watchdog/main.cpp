@@ -49,11 +49,13 @@ int main(int argumentCount, char** arguments) {
         return 1;
     }
     if (!dvrRecorderCommand::ofProcess(parent, command, problem)) {
-        log.write("Cannot learn how to restart the recorder (process " + std::to_string(parent) + "): " + problem);
+        log.write("Cannot learn how to restart the recorder (process " + std::to_string(parent) +
+                  "): " + problem);
         return 1;
     }
     log.write("Watching the recorder (process " + std::to_string(parent) + ") through " + pollFile.path() +
               ", grace " + std::to_string(options.graceSeconds) + " s: " + command.description());
-    dvrRecorderSupervisor supervisor(recorder, command, pollFile, std::chrono::seconds(options.graceSeconds), log);
+    dvrRecorderSupervisor supervisor(recorder, command, pollFile, std::chrono::seconds(options.graceSeconds),
+                                     log);
     return supervisor.run();
 }

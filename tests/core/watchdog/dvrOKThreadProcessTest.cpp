@@ -37,8 +37,7 @@ protected:
     }
 
     // Runs the body in a child with standard error going to a file; returns at once.
-    template <typename Body>
-    void runChild(Body body) {
+    template <typename Body> void runChild(Body body) {
         std::string errors = directory.file("stderr.txt");
         child_ = fork();
         ASSERT_GE(child_, 0);
@@ -75,7 +74,8 @@ TEST_F(dvrOKThreadProcessTest, ASilentModuleEndsTheProcessWithSigkillAndLeavesNo
     int status = waitForChild();
     ASSERT_TRUE(WIFSIGNALED(status)) << contents(directory.file("stderr.txt"));
     EXPECT_EQ(WTERMSIG(status), SIGKILL);
-    EXPECT_NE(contents(directory.file("stderr.txt")).find("Failure detected (module Cam 1)! Waiting for restart..."),
+    EXPECT_NE(contents(directory.file("stderr.txt"))
+                  .find("Failure detected (module Cam 1)! Waiting for restart..."),
               std::string::npos);
     EXPECT_NE(dvrPollFile(poll).state(), dvrPollFile::State::die) << "a killed recorder leaves no die";
 }

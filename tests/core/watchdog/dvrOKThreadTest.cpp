@@ -74,7 +74,8 @@ protected:
     }
 
     static void setGlobal(const std::string& key, int value) {
-        dvrSettingLines::route(dvrCommand::parse("set global global " + key + " int " + std::to_string(value)));
+        dvrSettingLines::route(
+            dvrCommand::parse("set global global " + key + " int " + std::to_string(value)));
     }
 
     dvrTemporaryDirectory directory;
@@ -256,7 +257,8 @@ TEST_F(dvrAutomaticRebootTest, TheDelayIsClampedToItsRangeBeforeItBecomesSeconds
     const struct {
         int setting;
         int days;
-    } cases[] = {{3, 3}, {7, 7}, {30, 30}, {2, 3}, {0, 3}, {-5, 3}, {31, 30}, {2000000000, 30}, {-2000000000, 3}};
+    } cases[] = {{3, 3},  {7, 7},   {30, 30},         {2, 3},          {0, 3},
+                 {-5, 3}, {31, 30}, {2000000000, 30}, {-2000000000, 3}};
     createInstance();
     for (const auto& c : cases) {
         SCOPED_TRACE(c.setting);

@@ -54,7 +54,8 @@ TEST_F(dvrPollFileTest, MissingFileAndDirectoryInItsPlace) {
 
 TEST_F(dvrPollFileTest, WritesKeepTheProtocol) {
     ASSERT_TRUE(poll.appendMarker());
-    EXPECT_EQ(contents(dvrPollFile::fileName), dvrPollFile::markerText) << "the program creates a missing file";
+    EXPECT_EQ(contents(dvrPollFile::fileName), dvrPollFile::markerText)
+        << "the program creates a missing file";
     ASSERT_TRUE(poll.empty());
     EXPECT_EQ(poll.state(), State::empty);
     ASSERT_TRUE(poll.writeDie());

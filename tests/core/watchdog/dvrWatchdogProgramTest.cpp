@@ -37,7 +37,9 @@ protected:
         std::filesystem::permissions(program(), std::filesystem::perms::owner_all);
     }
 
-    std::string program() const { return directory.file(std::string("bin/") + dvrWatchdogProgram::programName); }
+    std::string program() const {
+        return directory.file(std::string("bin/") + dvrWatchdogProgram::programName);
+    }
 
     std::string report() const {
         std::ifstream in(directory.file("report"));
