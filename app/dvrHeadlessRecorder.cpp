@@ -84,6 +84,7 @@ int dvrHeadlessRecorder::runUntilQuit() {
     auto nextRefresh = Clock::now();
     while (!application_.isQuitting()) {
         application_.reapChildren();
+        application_.reportMainLoopAlive();
         auto now = Clock::now();
         if (now >= nextRefresh) {
             if (dvrConsole* console = dvrConsole::instance())

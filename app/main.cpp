@@ -1,4 +1,5 @@
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <unistd.h>
 
@@ -10,7 +11,11 @@ void printUsage() {
     std::printf("Usage: mirdal [--headless] [--verbose] [--no-watchdog]\n"
                 "  --headless     run without windows; commands are read from standard input\n"
                 "  --verbose      write verbose messages to the log\n"
-                "  --no-watchdog  do not start mirdal-watchdog (a service manager restarts the recorder)\n");
+                "  --no-watchdog  do not start mirdal-watchdog (a service manager restarts the recorder)\n"
+                "  --main-loop-timeout SECONDS\n"
+                "                 how long the main loop may hang before the software watchdog acts\n"
+                "                 (%d to %d, default 200; only with the setting \"swwatchdog\" on)\n",
+                dvrApplication::minimumMainLoopTimeout, dvrApplication::maximumMainLoopTimeout);
 }
 } // namespace
 
@@ -22,6 +27,16 @@ int main(int argc, char** argv) {
             headless = true;
         } else if (std::strcmp(argv[i], "--no-watchdog") == 0) {
             options.startWatchdogProgram = false;
+        } else if (std::strcmp(argv[i], "--main-loop-timeout") == 0 && i + 1 < argc) {
+            char* end = nullptr;
+            long seconds = std::strtol(argv[++i], &end, 10);
+            if (*argv[i] == '\0' || *end != '\0' || seconds < dvrApplication::minimumMainLoopTimeout ||
+                seconds > dvrApplication::maximumMainLoopTimeout) {
+                std::fprintf(stderr, "mirdal: --main-loop-timeout takes %d to %d seconds\n",
+                             dvrApplication::minimumMainLoopTimeout, dvrApplication::maximumMainLoopTimeout);
+                return 2;
+            }
+            options.mainLoopTimeoutSeconds = static_cast<int>(seconds);
         } else if (std::strcmp(argv[i], "--verbose") == 0) {
             dvrLog::setVerbose(true);
         } else if (std::strcmp(argv[i], "--help") == 0) {

@@ -1,8 +1,7 @@
 #include "dvrApplication.h"
 
-#include <fcntl.h>
+#include <algorithm>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include "application/dvrDirectoryTable.h"
@@ -18,6 +17,7 @@
 #include "settings/dvrGlobalSettings.h"
 #include "settings/dvrSettingSet.h"
 #include "watchdog/dvrOKThread.h"
+#include "watchdog/dvrWatchdogProgram.h"
 
 namespace {
 
@@ -38,7 +38,10 @@ void skipped(const char* what) { logMessage("[CORE] %s is not part of this build
 
 dvrApplication::dvrApplication() : dvrApplication(Options{}) {}
 
-dvrApplication::dvrApplication(Options options) : options_(std::move(options)) {}
+dvrApplication::dvrApplication(Options options) : options_(std::move(options)) {
+    options_.mainLoopTimeoutSeconds =
+        std::clamp(options_.mainLoopTimeoutSeconds, minimumMainLoopTimeout, maximumMainLoopTimeout);
+}
 
 dvrApplication::~dvrApplication() { shutDown(); }
 
@@ -141,6 +144,9 @@ void dvrApplication::startUpSequence() {
     if (userInterface)
         userInterface->endProgress();
 
+    if (dvrOKThread* watchdog = dvrOKThread::instance())
+        watchdog->registerModule(dvrOKThread::moduleOf(this), options_.mainLoopTimeoutSeconds, "main loop");
+
     dvrSettingSet* settings = dvrGlobalSettings::instance();
     if (settings->getInt("firstrun") != 0)
         runFirstRunTasks();
@@ -156,39 +162,21 @@ void dvrApplication::runFirstRunTasks() {
 }
 
 void dvrApplication::startWatchdogProgram() {
-    const std::string candidates[] = {
-        dvrDirectoryTable::directory(dvrDirectoryTable::program) + "/mirdal-watchdog",
-        dvrDirectoryTable::programDirectory() + "/mirdal-watchdog",
-        dvrDirectoryTable::programDirectory() + "/../tools/mirdal-watchdog",
-    };
-    for (const std::string& program : candidates) {
-        if (access(program.c_str(), X_OK) != 0)
-            continue;
-        pid_t child = fork();
-        if (child < 0)
-            break;
-        if (child == 0) {
-            // Its own session, so a terminal's Ctrl-C reaches the recorder (which then writes
-            // "die") and not the watchdog program.
-            setsid();
-            int nothing = open("/dev/null", O_RDWR);
-            if (nothing >= 0) {
-                dup2(nothing, STDIN_FILENO);
-                dup2(nothing, STDOUT_FILENO);
-                dup2(nothing, STDERR_FILENO);
-            }
-            execl(program.c_str(), program.c_str(), static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        watchdogProgram_ = child;
-        return;
-    }
-    logWarning("[CORE] mirdal-watchdog cannot be started; nobody will restart the recorder if it stops.\n");
+    std::string program = dvrWatchdogProgram::find({dvrDirectoryTable::directory(dvrDirectoryTable::program),
+                                                      dvrDirectoryTable::programDirectory()});
+    watchdogProgram_ = std::make_unique<dvrWatchdogProgram>();
+    if (program.empty() || !watchdogProgram_->start(program))
+        logWarning("[CORE] mirdal-watchdog cannot be started; nobody will restart the recorder if it stops.\n");
+}
+
+void dvrApplication::reportMainLoopAlive() {
+    if (dvrOKThread* watchdog = dvrOKThread::instance())
+        watchdog->reportAlive(dvrOKThread::moduleOf(this));
 }
 
 void dvrApplication::reapChildren() {
-    if (watchdogProgram_ > 0 && waitpid(watchdogProgram_, nullptr, WNOHANG) == watchdogProgram_)
-        watchdogProgram_ = -1;
+    if (watchdogProgram_)
+        watchdogProgram_->reap();
 }
 
 void dvrApplication::shutDown() {
@@ -214,8 +202,10 @@ void dvrApplication::shutDownSequence() {
 
     quitting_ = true;
     shuttingDown_ = true;
-    if (dvrOKThread* watchdog = dvrOKThread::instance())
+    if (dvrOKThread* watchdog = dvrOKThread::instance()) {
         watchdog->markShutDown();
+        watchdog->unregisterModule(dvrOKThread::moduleOf(this));
+    }
 
     step("Shutting down user interface...", 10);
 

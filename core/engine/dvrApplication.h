@@ -3,9 +3,9 @@
 #include <atomic>
 #include <memory>
 #include <string>
-#include <sys/types.h>
 
 class dvrSingleInstanceCheck;
+class dvrWatchdogProgram;
 
 // The program's start-up and shut-down: creates every process-wide object in a fixed order,
 // runs the configuration script, starts capture, and takes everything down again in the
@@ -23,6 +23,9 @@ public:
         bool openLog = true;
         // Starts mirdal-watchdog at "Starting watchdog...".
         bool startWatchdogProgram = true;
+        // How long the main loop may stay silent before the software watchdog acts (a hung
+        // main thread stops every command, refresh and rule).
+        int mainLoopTimeoutSeconds = 200;
     };
 
     dvrApplication();
@@ -42,6 +45,11 @@ public:
     bool isShuttingDown() const { return shuttingDown_; }
     // Collects the watchdog program when it has ended, so it leaves no zombie.
     void reapChildren();
+    // The main loop calls this on every pass.
+    void reportMainLoopAlive();
+
+    static constexpr int minimumMainLoopTimeout = 5;
+    static constexpr int maximumMainLoopTimeout = 3600;
 
 private:
     void startUpSequence();
@@ -56,5 +64,5 @@ private:
     std::atomic<bool> shuttingDown_{false};
     bool initialised_ = false;
     bool logOpened_ = false;
-    pid_t watchdogProgram_ = -1;
+    std::unique_ptr<dvrWatchdogProgram> watchdogProgram_;
 };

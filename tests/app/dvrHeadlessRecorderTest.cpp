@@ -132,6 +132,11 @@ TEST_F(dvrHeadlessRecorderTest, DialogsBecomeLogLinesAndLinesOnTheErrorOutput) {
 // The real program, as a user runs it.
 class dvrHeadlessProgramTest : public dvrHeadlessRecorderTest {
 protected:
+    // Each test's recorder takes its single-instance lock in the test's own directory, so it
+    // never meets another recorder running on this machine.
+    void SetUp() override { setenv("XDG_RUNTIME_DIR", directory.path().c_str(), 1); }
+    void TearDown() override { unsetenv("XDG_RUNTIME_DIR"); }
+
     std::string program = MIRDAL_PROGRAM;
 
     // Runs a shell command in the test's directory; the exit code.

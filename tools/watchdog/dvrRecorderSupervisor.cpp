@@ -24,7 +24,17 @@ int dvrRecorderSupervisor::run() {
                        ") shut down; watch ended.");
             return 0;
         }
+        bool running = recorder_.isRunning();
+        // The recorder's directory or poll file is gone with the recorder: nothing to restart.
+        if (state == dvrPollFile::State::missing && !running) {
+            log_.write("The recorder (process " + std::to_string(recorder_.pid()) + ") and " + pollFile_.path() +
+                       " are gone; watch ended.");
+            return 0;
+        }
         Clock::time_point now = Clock::now();
+        // A recorder that ended without "die" crashed or was killed: no need to wait any longer.
+        if (!running && state != dvrPollFile::State::die)
+            return restart(std::chrono::duration_cast<std::chrono::seconds>(now - lastEmptied)) ? 0 : 1;
         if (state == dvrPollFile::State::empty) {
             seenEmptied = true;
             lastEmptied = now;
@@ -40,8 +50,12 @@ int dvrRecorderSupervisor::run() {
 }
 
 bool dvrRecorderSupervisor::restart(std::chrono::seconds silence) {
-    log_.write("The recorder (process " + std::to_string(recorder_.pid()) + ") has not emptied " +
-               pollFile_.path() + " for " + std::to_string(silence.count()) + " s; restarting it.");
+    if (recorder_.isRunning())
+        log_.write("The recorder (process " + std::to_string(recorder_.pid()) + ") has not emptied " +
+                   pollFile_.path() + " for " + std::to_string(silence.count()) + " s; restarting it.");
+    else
+        log_.write("The recorder (process " + std::to_string(recorder_.pid()) + ") ended without \"die\" in " +
+                   pollFile_.path() + "; restarting it.");
     if (recorder_.isRunning()) {
         log_.write("Killing the old recorder (process " + std::to_string(recorder_.pid()) + ").");
         if (!recorder_.killAndWait(killPatience))
