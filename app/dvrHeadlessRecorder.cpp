@@ -31,17 +31,6 @@ void onSignal(int) {
 dvrHeadlessRecorder::dvrHeadlessRecorder(int inputDescriptor, dvrApplication::Options options)
     : input_(inputDescriptor), application_(std::move(options)), userInterface_(STDERR_FILENO) {}
 
-std::string dvrHeadlessRecorder::workingDirectory() {
-    std::string path(4096, '\0');
-    while (getcwd(path.data(), path.size()) == nullptr) {
-        if (errno != ERANGE)
-            return ".";
-        path.resize(path.size() * 2);
-    }
-    path.resize(path.find('\0'));
-    return path;
-}
-
 dvrHeadlessRecorder::~dvrHeadlessRecorder() { shutDown(); }
 
 void dvrHeadlessRecorder::installSignalHandlers() {

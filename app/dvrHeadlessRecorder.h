@@ -25,9 +25,6 @@ public:
     int runUntilQuit();
     void shutDown();
 
-    // The working directory of the process: the settings and program directory.
-    static std::string workingDirectory();
-
     // SIGINT and SIGTERM wake the main loop of the recorder that runs, which then runs "quit".
     static void installSignalHandlers();
 

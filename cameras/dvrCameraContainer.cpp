@@ -5,7 +5,7 @@
 #include <string>
 
 #include "dvrBoard.h"
-#include "language/dvrTranslation.h"
+#include "language/dvrTranslatedMessage.h"
 #include "log/dvrLog.h"
 #include "text/dvrText.h"
 
@@ -39,11 +39,9 @@ int dvrCameraContainer::addCamera(int cameraType, int input, std::string_view na
     }
     std::unique_ptr<dvrCamera> camera = factory ? factory(board) : nullptr;
     if (!camera) {
-        std::string message = dvrTranslation::translate("[CAMERA] Unhandled camera type %d in dvrCameraContainer::addCamera!");
-        std::size_t slot = message.find("%d");
-        if (slot != std::string::npos)
-            message.replace(slot, 2, std::to_string(cameraType));
-        logMessage("%s", message.c_str());
+        logMessage("%s", dvrTranslatedMessage::compose("[CAMERA] Unhandled camera type %d in dvrCameraContainer::addCamera!",
+                                                       "%d", {std::to_string(cameraType)})
+                             .c_str());
         return 0;
     }
     if (!camera->attach(input))
@@ -56,11 +54,9 @@ int dvrCameraContainer::addCamera(int cameraType, int input, std::string_view na
 bool dvrCameraContainer::initAll() {
     for (const auto& camera : cameras_) {
         if (!camera->init()) {
-            std::string message = dvrTranslation::translate("Camera %s init failed!");
-            std::size_t slot = message.find("%s");
-            if (slot != std::string::npos)
-                message.replace(slot, 2, dvrText::singleLine(camera->getName()));
-            logMessage("%s", message.c_str());
+            logMessage("%s", dvrTranslatedMessage::compose("Camera %s init failed!", "%s",
+                                                           {dvrText::singleLine(camera->getName())})
+                                 .c_str());
             return false;
         }
     }

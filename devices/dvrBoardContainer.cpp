@@ -3,19 +3,11 @@
 #include <map>
 #include <mutex>
 
-#include "language/dvrTranslation.h"
+#include "language/dvrTranslatedMessage.h"
 #include "log/dvrLog.h"
 #include "text/dvrText.h"
 
 namespace {
-
-std::string lowerCase(std::string_view text) {
-    std::string lower(text);
-    for (char& c : lower)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return lower;
-}
 
 std::mutex kindLock;
 std::map<std::string, dvrBoardContainer::Factory>& kinds() {
@@ -25,28 +17,24 @@ std::map<std::string, dvrBoardContainer::Factory>& kinds() {
 
 // Logs a catalogue message with one text inserted as data.
 void logWithText(const char* message, std::string_view text) {
-    std::string line = dvrTranslation::translate(message);
-    std::size_t slot = line.find("%s");
-    if (slot != std::string::npos)
-        line.replace(slot, 2, dvrText::singleLine(text));
-    logMessage("%s", line.c_str());
+    logMessage("%s", dvrTranslatedMessage::compose(message, "%s", {dvrText::singleLine(text)}).c_str());
 }
 
 } // namespace
 
 void dvrBoardContainer::registerKind(std::string_view typeWord, Factory factory) {
     std::lock_guard<std::mutex> guard(kindLock);
-    kinds()[lowerCase(typeWord)] = std::move(factory);
+    kinds()[dvrText::lowerCase(typeWord)] = std::move(factory);
 }
 
 void dvrBoardContainer::unregisterKind(std::string_view typeWord) {
     std::lock_guard<std::mutex> guard(kindLock);
-    kinds().erase(lowerCase(typeWord));
+    kinds().erase(dvrText::lowerCase(typeWord));
 }
 
 bool dvrBoardContainer::hasKind(std::string_view typeWord) {
     std::lock_guard<std::mutex> guard(kindLock);
-    return kinds().count(lowerCase(typeWord)) != 0;
+    return kinds().count(dvrText::lowerCase(typeWord)) != 0;
 }
 
 dvrBoardContainer::~dvrBoardContainer() {
@@ -59,7 +47,7 @@ int dvrBoardContainer::addBoard(std::string_view typeWord, std::string_view name
     Factory factory;
     {
         std::lock_guard<std::mutex> guard(kindLock);
-        auto kind = kinds().find(lowerCase(typeWord));
+        auto kind = kinds().find(dvrText::lowerCase(typeWord));
         if (kind != kinds().end())
             factory = kind->second;
     }

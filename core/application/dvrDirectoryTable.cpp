@@ -18,17 +18,6 @@ std::string forwardSlashes(std::string path) {
     return path;
 }
 
-std::string currentDirectory() {
-    std::string path(4096, '\0');
-    while (getcwd(path.data(), path.size()) == nullptr) {
-        if (errno != ERANGE)
-            return ".";
-        path.resize(path.size() * 2);
-    }
-    path.resize(path.find('\0'));
-    return path;
-}
-
 std::string executableDirectory() {
     std::string path(4096, '\0');
     ssize_t length = readlink("/proc/self/exe", path.data(), path.size() - 1);
@@ -50,8 +39,19 @@ void dvrDirectoryTable::setStartDirectory(const std::string& path) {
 std::string dvrDirectoryTable::startDirectory() {
     std::lock_guard<std::mutex> guard(tableLock);
     if (startDirectoryPath.empty())
-        startDirectoryPath = forwardSlashes(currentDirectory());
+        startDirectoryPath = forwardSlashes(dvrDirectoryTable::currentDirectory());
     return startDirectoryPath;
+}
+
+std::string dvrDirectoryTable::currentDirectory() {
+    std::string path(4096, '\0');
+    while (getcwd(path.data(), path.size()) == nullptr) {
+        if (errno != ERANGE)
+            return ".";
+        path.resize(path.size() * 2);
+    }
+    path.resize(path.find('\0'));
+    return path;
 }
 
 std::string dvrDirectoryTable::programDirectory() { return forwardSlashes(executableDirectory()); }

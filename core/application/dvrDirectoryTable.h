@@ -26,6 +26,8 @@ public:
     static std::string startDirectory();
     // The text for a number; "" for an unknown number. Computed once per number.
     static std::string directory(int number);
+    // The process's working directory now.
+    static std::string currentDirectory();
     // The directory of the running program ("@").
     static std::string programDirectory();
     // The template of a number, before its first character is replaced.

@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "config/dvrConfigurationWriter.h"
+#include "language/dvrTranslatedMessage.h"
 #include "language/dvrTranslation.h"
 #include "log/dvrLog.h"
 #include "settings/dvrSettingLines.h"
@@ -127,10 +128,8 @@ int dvrConsole::dispatch(const dvrCommand& command) {
     }
     if (command.argumentCount() < minimumArguments) {
         // The word is inserted as data, never used as a format.
-        std::string text = dvrTranslation::translate("%s: not enough parameters.\n");
-        std::size_t slot = text.find("%s");
-        if (slot != std::string::npos)
-            text.replace(slot, 2, dvrText::singleLine(command.word()));
+        std::string text = dvrTranslatedMessage::compose("%s: not enough parameters.\n", "%s",
+                                                         {dvrText::singleLine(command.word())});
         logMessage("%s", text.c_str());
         return 0;
     }

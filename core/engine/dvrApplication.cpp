@@ -21,17 +21,6 @@
 
 namespace {
 
-std::string currentDirectory() {
-    std::string path(4096, '\0');
-    while (getcwd(path.data(), path.size()) == nullptr) {
-        if (errno != ERANGE)
-            return ".";
-        path.resize(path.size() * 2);
-    }
-    path.resize(path.find('\0'));
-    return path;
-}
-
 void skipped(const char* what) { logMessage("[CORE] %s is not part of this build yet; skipped.\n", what); }
 
 } // namespace
@@ -56,7 +45,7 @@ void dvrApplication::step(const char* text, int percent) {
 bool dvrApplication::initialise() {
     if (initialised_)
         return true;
-    dvrDirectoryTable::setStartDirectory(currentDirectory());
+    dvrDirectoryTable::setStartDirectory(dvrDirectoryTable::currentDirectory());
     // The language is chosen before anything shows a text; catalogues come with the languages.
     std::string language =
         dvrLocaleReader::languageName(dvrDirectoryTable::directory(dvrDirectoryTable::settings) + "/settings.mrd");

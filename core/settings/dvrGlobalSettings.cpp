@@ -1,9 +1,9 @@
 #include "settings/dvrGlobalSettings.h"
 
 #include <atomic>
-#include <initializer_list>
 #include <string>
 
+#include "language/dvrTranslatedMessage.h"
 #include "language/dvrTranslation.h"
 #include "settings/dvrSettingSet.h"
 
@@ -27,27 +27,6 @@ void addHeading(dvrSettingSet& settings, const char* label) { add(settings, "", 
 void addSeparator(dvrSettingSet& settings) { add(settings, "", "", dvrSettingKind::separator, 0); }
 
 const int serialSpeeds[] = {1200, 2400, 4800, 9600, 14400, 38400, 57600, 115200};
-
-// Fills the placeholders of a translated text in order; a translation that does not have them
-// all is replaced by the original, so a bad catalogue cannot break start-up.
-std::string substitute(const char* original, const char* placeholder, std::initializer_list<std::string> values) {
-    auto fill = [&](std::string text, std::string& out) {
-        std::size_t from = 0;
-        for (const std::string& value : values) {
-            std::size_t slot = text.find(placeholder, from);
-            if (slot == std::string::npos)
-                return false;
-            text.replace(slot, std::string_view(placeholder).size(), value);
-            from = slot + value.size();
-        }
-        out = std::move(text);
-        return true;
-    };
-    std::string result;
-    if (!fill(translated(original), result))
-        fill(original, result);
-    return result;
-}
 
 } // namespace
 
@@ -168,12 +147,12 @@ void dvrGlobalSettings::describe(dvrSettingSet& s) {
     addHeading(s, "Communications");
     const std::string disabled = translated("Disabled");
     for (int port = 1; port <= 4; ++port) {
-        std::string label = substitute("COM %d", "%d", {std::to_string(port)});
-        std::string help = substitute("Communication speed for serial port `%s', or `%s'.", "%s", {label, disabled});
+        std::string label = dvrTranslatedMessage::compose("COM %d", "%d", {std::to_string(port)});
+        std::string help = dvrTranslatedMessage::compose("Communication speed for serial port `%s', or `%s'.", "%s", {label, disabled});
         s.addSetting("com" + std::to_string(port), label, help, choice, 0x14);
         s.addChoice(disabled, 0);
         for (int speed : serialSpeeds) {
-            s.addChoice(substitute("%d bps", "%d", {std::to_string(speed)}), speed);
+            s.addChoice(dvrTranslatedMessage::compose("%d bps", "%d", {std::to_string(speed)}), speed);
         }
     }
 }

@@ -12,14 +12,6 @@
 
 namespace {
 
-std::string lowerCase(std::string_view text) {
-    std::string lower(text);
-    for (char& c : lower)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return lower;
-}
-
 std::mutex registryLock;
 std::map<std::string, std::shared_ptr<const dvrSettingLines::ScopeHandler>> scopeHandlers;
 std::map<std::string, std::shared_ptr<const dvrSettingLines::GlobalReaction>> globalReactions;
@@ -28,7 +20,7 @@ template <typename Function>
 std::shared_ptr<const Function> lookUp(const std::map<std::string, std::shared_ptr<const Function>>& registry,
                                        std::string_view name) {
     std::lock_guard<std::mutex> guard(registryLock);
-    auto found = registry.find(lowerCase(name));
+    auto found = registry.find(dvrText::lowerCase(name));
     return found == registry.end() ? nullptr : found->second;
 }
 
@@ -37,9 +29,9 @@ void store(std::map<std::string, std::shared_ptr<const Function>>& registry, std
            Function function) {
     std::lock_guard<std::mutex> guard(registryLock);
     if (function)
-        registry[lowerCase(name)] = std::make_shared<const Function>(std::move(function));
+        registry[dvrText::lowerCase(name)] = std::make_shared<const Function>(std::move(function));
     else
-        registry.erase(lowerCase(name));
+        registry.erase(dvrText::lowerCase(name));
 }
 
 } // namespace

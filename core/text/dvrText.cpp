@@ -28,6 +28,13 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
     return true;
 }
 
+std::string lowerCase(std::string_view text) {
+    std::string result(text);
+    for (char& c : result)
+        c = lower(c);
+    return result;
+}
+
 std::string cut(std::string_view text, std::size_t maxBytes) {
     if (text.size() <= maxBytes)
         return std::string(text);

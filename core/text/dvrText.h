@@ -11,6 +11,9 @@ namespace dvrText {
 // ASCII case-insensitive comparison, as used for command words, keys and scope words.
 bool equalsIgnoringCase(std::string_view a, std::string_view b);
 
+// ASCII lower case, the form under which case-insensitive names are kept in tables.
+std::string lowerCase(std::string_view text);
+
 // Cuts text to at most maxBytes bytes without splitting a UTF-8 sequence.
 std::string cut(std::string_view text, std::size_t maxBytes);
 

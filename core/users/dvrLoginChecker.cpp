@@ -7,7 +7,7 @@
 #include "text/dvrText.h"
 #include "users/dvrLoginBackoff.h"
 #include "users/dvrPasswordScrambler.h"
-#include "users/dvrTranslatedMessage.h"
+#include "language/dvrTranslatedMessage.h"
 #include "users/dvrUserList.h"
 
 namespace {

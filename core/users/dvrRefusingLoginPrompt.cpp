@@ -2,7 +2,7 @@
 
 #include "log/dvrLog.h"
 #include "users/dvrLoginChecker.h"
-#include "users/dvrTranslatedMessage.h"
+#include "language/dvrTranslatedMessage.h"
 
 bool dvrRefusingLoginPrompt::runLogin(dvrLoginChecker& checker) {
     std::string message = dvrTranslatedMessage::compose(

@@ -4,7 +4,7 @@
 #include "language/dvrTranslation.h"
 #include "text/dvrText.h"
 #include "users/dvrPasswordScrambler.h"
-#include "users/dvrTranslatedMessage.h"
+#include "language/dvrTranslatedMessage.h"
 
 namespace {
 

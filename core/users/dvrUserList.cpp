@@ -11,7 +11,7 @@
 #include "users/dvrLoginChecker.h"
 #include "users/dvrLoginPrompt.h"
 #include "users/dvrPasswordScrambler.h"
-#include "users/dvrTranslatedMessage.h"
+#include "language/dvrTranslatedMessage.h"
 
 dvrUserList::dvrUserList() = default;
 

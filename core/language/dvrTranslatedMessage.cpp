@@ -1,4 +1,4 @@
-#include "users/dvrTranslatedMessage.h"
+#include "language/dvrTranslatedMessage.h"
 
 #include <string_view>
 
