@@ -65,9 +65,13 @@ std::string dvrSerialPort::devicePathFor(std::string_view portName) {
     return "/dev/ttyS" + std::to_string(number - 1);
 }
 
-bool dvrSerialPort::isSupportedSpeed(int bitsPerSecond) { return findSpeed(bitsPerSecond) != nullptr; }
+bool dvrSerialPort::isSupportedSpeed(int bitsPerSecond) {
+    return findSpeed(bitsPerSecond) != nullptr;
+}
 
-dvrSerialPort::~dvrSerialPort() { close(); }
+dvrSerialPort::~dvrSerialPort() {
+    close();
+}
 
 bool dvrSerialPort::open(std::string_view portName, int bitsPerSecond) {
     close();
@@ -139,7 +143,8 @@ int dvrSerialPort::write(const std::uint8_t* bytes, int length) {
     ::ioctl(descriptor_, TCFLSH, TCIFLUSH);
 
     using Clock = std::chrono::steady_clock;
-    const Clock::time_point deadline = Clock::now() + std::chrono::milliseconds(writeTimeoutMilliseconds(length));
+    const Clock::time_point deadline =
+        Clock::now() + std::chrono::milliseconds(writeTimeoutMilliseconds(length));
     int written = 0;
     while (written < length) {
         ssize_t count = ::write(descriptor_, bytes + written, static_cast<std::size_t>(length - written));
@@ -165,7 +170,7 @@ int dvrSerialPort::write(const std::uint8_t* bytes, int length) {
             break;
     }
     if (written < length)
-        logVerbose("[PORT] Serial port %s took %d of %d bytes before its time-out.", path_.c_str(), written, length);
+        logVerbose("[PORT] Serial port %s took only %d of %d bytes.", path_.c_str(), written, length);
     return written;
 }
 

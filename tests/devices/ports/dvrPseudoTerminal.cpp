@@ -53,9 +53,13 @@ dvrPseudoTerminal::~dvrPseudoTerminal() {
         ::close(farEnd_);
 }
 
-std::string dvrPseudoTerminal::readAtFarEnd(std::size_t count) { return readBounded(farEnd_, count); }
+std::string dvrPseudoTerminal::readAtFarEnd(std::size_t count) {
+    return readBounded(farEnd_, count);
+}
 
-std::string dvrPseudoTerminal::readAtPortSide(std::size_t count) { return readBounded(portSide_, count); }
+std::string dvrPseudoTerminal::readAtPortSide(std::size_t count) {
+    return readBounded(portSide_, count);
+}
 
 bool dvrPseudoTerminal::sendFromFarEnd(std::string_view bytes) {
     return ::write(farEnd_, bytes.data(), bytes.size()) == static_cast<ssize_t>(bytes.size());

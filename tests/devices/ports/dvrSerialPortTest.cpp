@@ -34,11 +34,23 @@ TEST(dvrSerialPortNames, DevicePaths) {
         const char* path;
     };
     const Case cases[] = {
-        {"COM1", "/dev/ttyS0"},   {"com2", "/dev/ttyS1"}, {"Com32", "/dev/ttyS31"}, {"COM256", "/dev/ttyS255"},
-        {"/dev/ttyUSB0", "/dev/ttyUSB0"},                  {"/dev/pts/7", "/dev/pts/7"},
-        {"COM0", ""},             {"COM257", ""},         {"COM0001", ""},          {"COM", ""},
-        {"CO", ""},               {"", ""},               {"COM-1", ""},            {"COM 1", ""},
-        {"COM1x", ""},            {"ttyS0", ""},          {"LPT1", ""},
+        {"COM1", "/dev/ttyS0"},
+        {"com2", "/dev/ttyS1"},
+        {"Com32", "/dev/ttyS31"},
+        {"COM256", "/dev/ttyS255"},
+        {"/dev/ttyUSB0", "/dev/ttyUSB0"},
+        {"/dev/pts/7", "/dev/pts/7"},
+        {"COM0", ""},
+        {"COM257", ""},
+        {"COM0001", ""},
+        {"COM", ""},
+        {"CO", ""},
+        {"", ""},
+        {"COM-1", ""},
+        {"COM 1", ""},
+        {"COM1x", ""},
+        {"ttyS0", ""},
+        {"LPT1", ""},
     };
     for (const Case& c : cases)
         EXPECT_EQ(dvrSerialPort::devicePathFor(c.name), c.path) << c.name;
@@ -77,7 +89,8 @@ TEST_F(dvrSerialPortTest, RefusesSpeedsNotOffered) {
 TEST_F(dvrSerialPortTest, RefusesWhatIsNotASerialLine) {
     dvrTemporaryDirectory directory;
     directory.write("not-a-line", "plain file");
-    for (const std::string& name : {directory.file("not-a-line"), directory.file("missing"), std::string("LPT1")}) {
+    for (const std::string& name :
+         {directory.file("not-a-line"), directory.file("missing"), std::string("LPT1")}) {
         dvrSerialPort port;
         EXPECT_FALSE(port.open(name, 9600)) << name;
         EXPECT_FALSE(port.isOpen());
