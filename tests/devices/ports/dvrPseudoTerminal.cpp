@@ -33,14 +33,21 @@ std::string readBounded(int descriptor, std::size_t count) {
 } // namespace
 
 dvrPseudoTerminal::dvrPseudoTerminal() {
-    termios line{};
-    cfmakeraw(&line);
-    cfsetspeed(&line, B300);
     char path[256] = {};
-    if (::openpty(&farEnd_, &portSide_, path, &line, nullptr) != 0) {
+    if (::openpty(&farEnd_, &portSide_, path, nullptr, nullptr) != 0) {
         farEnd_ = portSide_ = -1;
         return;
     }
+    // A terminal's usual line discipline (canonical input, output and flow-control processing),
+    // without echo, so nothing the far end sends comes back to it.
+    termios line{};
+    ::tcgetattr(portSide_, &line);
+    line.c_iflag |= ICRNL | IXON;
+    line.c_oflag |= OPOST | ONLCR;
+    line.c_lflag |= ICANON | ISIG;
+    line.c_lflag &= ~static_cast<tcflag_t>(ECHO | ECHOE | ECHOK | ECHONL);
+    cfsetspeed(&line, B300);
+    ::tcsetattr(portSide_, TCSANOW, &line);
     portPath_ = path;
     ::fcntl(portSide_, F_SETFL, ::fcntl(portSide_, F_GETFL) | O_NONBLOCK);
     ::fcntl(farEnd_, F_SETFL, ::fcntl(farEnd_, F_GETFL) | O_NONBLOCK);
@@ -82,4 +89,10 @@ std::size_t dvrPseudoTerminal::fillUntilBlocked() {
         if (::poll(&ready, 1, 200) <= 0)
             return taken;
     }
+}
+
+void dvrPseudoTerminal::hangUp() {
+    if (farEnd_ >= 0)
+        ::close(farEnd_);
+    farEnd_ = -1;
 }

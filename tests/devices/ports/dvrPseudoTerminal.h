@@ -5,8 +5,8 @@
 #include <string_view>
 
 // A pseudo-terminal standing in for a serial line: the port under test opens the port side by its
-// path, the test plays the device at the far end. It starts raw at 300 bit/s, so every setting a
-// port makes is visible.
+// path, the test plays the device at the far end. It starts as an ordinary terminal line at
+// 300 bit/s, so every setting a port makes is visible.
 class dvrPseudoTerminal {
 public:
     // Waits for data are bounded by this, so a broken port fails a test instead of hanging it.
@@ -31,6 +31,8 @@ public:
     // Writes into the line from the port side until it takes nothing more: the far end never reads,
     // so the line stays blocked. Returns the bytes it took.
     std::size_t fillUntilBlocked();
+    // The device at the far end goes away: the line hangs up.
+    void hangUp();
 
 private:
     int farEnd_ = -1;

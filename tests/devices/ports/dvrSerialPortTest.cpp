@@ -173,4 +173,13 @@ TEST_F(dvrSerialPortTest, BlockedWriteReturnsWithTheBytesReallyWritten) {
     EXPECT_LT(written, 100);
 }
 
+TEST_F(dvrSerialPortTest, WriteToAHungUpLineReturnsWithNothingWritten) {
+    dvrSerialPort port;
+    ASSERT_TRUE(port.open(line_.portPath(), 9600));
+    line_.hangUp();
+    EXPECT_EQ(writeText(port, "anyone there?"), 0);
+    port.close();
+    EXPECT_FALSE(port.isOpen());
+}
+
 } // namespace
