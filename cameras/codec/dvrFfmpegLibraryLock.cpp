@@ -1,0 +1,6 @@
+#include "codec/dvrFfmpegLibraryLock.h"
+
+std::mutex& dvrFfmpegLibraryLock::get() {
+    static std::mutex lock;
+    return lock;
+}
