@@ -57,22 +57,26 @@ bool dvrCodec_ffmpeg::open() {
         if (!decoder_)
             return false;
     }
-    if (wantsEncoder()) {
-        dvrFfmpegEncoder::Settings settings;
-        settings.codecId = codecId();
-        settings.width = picture->width();
-        settings.height = picture->height();
-        settings.imageFormat = picture->format();
-        settings.keyFrameInterval = isIntraOnly() ? 1 : keyFrameInterval();
-        settings.quality = quality();
-        encoder_ = dvrFfmpegEncoder::open(settings);
-        if (!encoder_) {
-            decoder_.reset();
-            return false;
-        }
+    if (wantsEncoder() && !openEncoder()) {
+        decoder_.reset();
+        return false;
     }
     setOpen(true);
     return true;
+}
+
+bool dvrCodec_ffmpeg::openEncoder() {
+    dvrImage* picture = image();
+    dvrFfmpegEncoder::Settings settings;
+    settings.codecId = codecId();
+    settings.width = picture->width();
+    settings.height = picture->height();
+    settings.imageFormat = picture->format();
+    settings.keyFrameInterval = isIntraOnly() ? 1 : keyFrameInterval();
+    settings.quality = quality();
+    encoder_.reset();
+    encoder_ = dvrFfmpegEncoder::open(settings);
+    return encoder_ != nullptr;
 }
 
 bool dvrCodec_ffmpeg::compress() {
@@ -80,10 +84,15 @@ bool dvrCodec_ffmpeg::compress() {
     dvrImage* picture = image();
     if (!picture || !encoder_)
         return false;
+    // A new quality takes effect with this frame, which starts a new group of pictures.
+    if (encoder_->quality() != quality() && !openEncoder()) {
+        setOpen(false);
+        return false;
+    }
     std::size_t size = 0;
     bool keyFrame = false;
-    if (!encoder_->encode(picture->captureBuffer(), quality(), picture->compressedBuffer(),
-                          dvrImage::compressedCapacity, size, keyFrame))
+    if (!encoder_->encode(picture->captureBuffer(), picture->compressedBuffer(), dvrImage::compressedCapacity, size,
+                          keyFrame))
         return false;
     return picture->setCompressed(size, keyFrame);
 }

@@ -36,6 +36,7 @@ public:
 
 private:
     void close();
+    bool openEncoder();
 
     const int type_;
     std::unique_ptr<dvrFfmpegEncoder> encoder_;

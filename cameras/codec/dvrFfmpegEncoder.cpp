@@ -1,5 +1,7 @@
 #include "codec/dvrFfmpegEncoder.h"
 
+#include <algorithm>
+#include <cstdint>
 #include <cstring>
 
 extern "C" {
@@ -34,11 +36,7 @@ bool isMotionJpeg(int codecId) { return codecId == AV_CODEC_ID_MJPEG; }
 
 } // namespace
 
-std::int64_t dvrFfmpegEncoder::openingBitRate(int width, int quality) {
-    return static_cast<std::int64_t>(width) * (quality + 30) * 10000 / 352;
-}
-
-std::int64_t dvrFfmpegEncoder::frameBitRate(int width, int quality) {
+std::int64_t dvrFfmpegEncoder::bitRate(int width, int quality) {
     // Quality 0 would ask the rate control for nothing at all; one step up keeps it meaningful.
     return static_cast<std::int64_t>(width) * (quality > 0 ? quality : 1) * 180;
 }
@@ -81,7 +79,11 @@ bool dvrFfmpegEncoder::setUp(const Settings& settings) {
     context_->framerate = AVRational{framesPerSecond, 1};
     context_->gop_size = settings.keyFrameInterval;
     context_->max_b_frames = 0;
-    context_->bit_rate = openingBitRate(settings.width, settings.quality);
+    // libavcodec's rate control takes the rate once, here; a new quality needs a new encoder.
+    context_->bit_rate = bitRate(settings.width, settings.quality);
+    quality_ = settings.quality;
+    // Held to about a second's worth of data, so that the rate follows the quality within seconds.
+    context_->bit_rate_tolerance = static_cast<int>(std::min<std::int64_t>(context_->bit_rate, INT32_MAX));
     // Each camera has its own capture thread; one encoder thread per camera keeps the work spread.
     context_->thread_count = 1;
     // MPEG-1 has no standard code for the low rates used here; libavcodec's own codes serve.
@@ -146,8 +148,8 @@ AVFrame* dvrFfmpegEncoder::writableFrame() {
     return av_frame_make_writable(picture) < 0 ? nullptr : picture;
 }
 
-bool dvrFfmpegEncoder::encode(const std::uint8_t* source, int quality, std::uint8_t* out, std::size_t capacity,
-                              std::size_t& size, bool& keyFrame) {
+bool dvrFfmpegEncoder::encode(const std::uint8_t* source, std::uint8_t* out, std::size_t capacity, std::size_t& size,
+                              bool& keyFrame) {
     AVFrame* picture = writableFrame();
     if (!picture) {
         logWarning("Encoder: no picture to compress into");
@@ -157,7 +159,6 @@ bool dvrFfmpegEncoder::encode(const std::uint8_t* source, int quality, std::uint
     const int sourceStrides[4] = {sourceStride_, 0, 0, 0};
     sws_scale(scaler_, sourcePlanes, sourceStrides, 0, height_, picture->data, picture->linesize);
     picture->pts = nextTimestamp_++;
-    context_->bit_rate = frameBitRate(width_, quality);
 
     int sent = avcodec_send_frame(context_, picture);
     int received = sent < 0 ? sent : avcodec_receive_packet(context_, packet_);

@@ -30,15 +30,15 @@ public:
     dvrFfmpegEncoder(const dvrFfmpegEncoder&) = delete;
     dvrFfmpegEncoder& operator=(const dvrFfmpegEncoder&) = delete;
 
-    // Bit rates in bits per second, for the opening and for each frame. 64-bit: a wide picture
-    // at full quality does not fit the 32-bit products.
-    static std::int64_t openingBitRate(int width, int quality);
-    static std::int64_t frameBitRate(int width, int quality);
+    // The bit rate in bits per second for a picture width and a quality of 0-100, in 64 bits so
+    // that the products for wide pictures cannot wrap.
+    static std::int64_t bitRate(int width, int quality);
 
     // Encodes one source frame (the image's own layout) into out. Fails, writing nothing, when
     // the encoder gives no packet or the packet does not fit into capacity.
-    bool encode(const std::uint8_t* source, int quality, std::uint8_t* out, std::size_t capacity,
-                std::size_t& size, bool& keyFrame);
+    bool encode(const std::uint8_t* source, std::uint8_t* out, std::size_t capacity, std::size_t& size,
+                bool& keyFrame);
+    int quality() const { return quality_; }
 
     int pixelFormat() const;
 
@@ -58,5 +58,6 @@ private:
     int width_ = 0;
     int height_ = 0;
     int sourceStride_ = 0;
+    int quality_ = 0;
     std::int64_t nextTimestamp_ = 0;
 };
