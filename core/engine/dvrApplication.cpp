@@ -11,6 +11,7 @@
 #include "dialog/dvrUserInterface.h"
 #include "dvrBoardContainer.h"
 #include "dvrCore.h"
+#include "dvrPortTable.h"
 #include "language/dvrTranslation.h"
 #include "log/dvrLog.h"
 #include "log/dvrLogFile.h"
@@ -105,7 +106,12 @@ void dvrApplication::startUpSequence() {
 
     step("Initializing default objects...", 5);
     dvrGlobalSettings::create();
-    skipped("The serial-port table");
+    dvrPortTable* ports = dvrPortTable::create();
+    ports->setBoardLookup([](std::string_view name) -> dvrBoard* {
+        dvrCore* core = dvrCore::instance();
+        return core ? core->boards().findBoardExactly(name) : nullptr;
+    });
+    dvrPortTable::installSettingReactions();
 
     step("Initializing settings...", 20);
     dvrGlobalSettings::applyDefaults();
@@ -203,6 +209,9 @@ void dvrApplication::shutDownSequence() {
         console->run("stop");
 
     step("Shutting down program core...", 40);
+    // Board ports close through their boards, so the ports go before the boards.
+    dvrPortTable::removeSettingReactions();
+    dvrPortTable::destroy();
     dvrCore::destroy();
 
     step("Shutting down file system...", 50);
