@@ -19,6 +19,10 @@ struct RoundTripCase {
     double floor; // lowest PSNR in dB accepted for any frame, against the UYVY drawing
 };
 
+void PrintTo(const RoundTripCase& c, std::ostream* out) {
+    *out << c.code << " " << c.width << "x" << c.height << " format " << c.format << " floor " << c.floor;
+}
+
 std::string caseName(const testing::TestParamInfo<RoundTripCase>& info) {
     const char* format = info.param.format == dvrImage::formatUYVY    ? "UYVY"
                          : info.param.format == dvrImage::formatRGB24 ? "RGB24"

@@ -24,6 +24,8 @@ struct StreamCase {
     double floor;          // lowest PSNR in dB of a frame decoded by ffmpeg
 };
 
+void PrintTo(const StreamCase& c, std::ostream* out) { *out << c.code << " as " << c.demuxer; }
+
 std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());

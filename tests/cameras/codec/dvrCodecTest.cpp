@@ -6,6 +6,7 @@
 #include "codec/dvrCodec.h"
 #include "codec/dvrCodec_ffmpeg.h"
 #include "codec/dvrCodec_theora.h"
+#include "dvrCapturedLog.h"
 #include "image/dvrImage.h"
 #include "settings/dvrGlobalSettings.h"
 #include "settings/dvrSettingSet.h"
@@ -141,7 +142,9 @@ TEST(CodecFailures, EveryKindFailsWithoutImageOpeningOrSupportedFormat) {
         {
             // Planar images are not taken by the encoders; decoders write only UYVY.
             dvrImage planar(64, 48, dvrImage::formatPlanar420, 2);
+            dvrCapturedLog log;
             EXPECT_FALSE(dvrCodec::create(code, &planar, dvrCodec::modeEncoder, 5)->open());
+            EXPECT_TRUE(log.contains("image format 9 cannot be compressed")) << log.all();
             dvrImage rgb(64, 48, dvrImage::formatRGB24, 2);
             auto decoder = dvrCodec::create(code, &rgb, dvrCodec::modeDecoder, 5);
             ASSERT_TRUE(decoder->open());
@@ -151,7 +154,9 @@ TEST(CodecFailures, EveryKindFailsWithoutImageOpeningOrSupportedFormat) {
         {
             // Odd sizes do not fit the chroma planes.
             dvrImage odd(63, 47, dvrImage::formatUYVY, 2);
+            dvrCapturedLog log;
             EXPECT_FALSE(dvrCodec::create(code, &odd, dvrCodec::modeEncoder, 5)->open());
+            EXPECT_TRUE(log.contains("picture size 63x47 cannot be compressed")) << log.all();
         }
     }
 }
