@@ -7,6 +7,7 @@
 #include "dvrBoard.h"
 #include "language/dvrTranslatedMessage.h"
 #include "log/dvrLog.h"
+#include "settings/dvrSettingSet.h"
 #include "text/dvrText.h"
 
 namespace {
@@ -27,9 +28,18 @@ void dvrCameraContainer::unregisterKind(int cameraType) {
     kinds().erase(cameraType);
 }
 
-dvrCameraContainer::~dvrCameraContainer() { deleteAll(); }
+dvrCameraContainer::~dvrCameraContainer() {
+    deleteAll();
+}
 
 int dvrCameraContainer::addCamera(int cameraType, int input, std::string_view name, dvrBoard* board) {
+    // A camera is found, saved and deleted by its name, so it needs one that fits a setting line.
+    if (name.empty() || name.size() > maximumNameLength ||
+        name.find_first_of(" \t\r\n") != std::string_view::npos) {
+        logMessage("[CAMERA] Camera name `%s' cannot be used.\n",
+                   dvrText::singleLine(dvrText::cut(name, 64)).c_str());
+        return 0;
+    }
     Factory factory;
     {
         std::lock_guard<std::mutex> guard(kindLock);
@@ -39,13 +49,17 @@ int dvrCameraContainer::addCamera(int cameraType, int input, std::string_view na
     }
     std::unique_ptr<dvrCamera> camera = factory ? factory(board) : nullptr;
     if (!camera) {
-        logMessage("%s", dvrTranslatedMessage::compose("[CAMERA] Unhandled camera type %d in dvrCameraContainer::addCamera!",
-                                                       "%d", {std::to_string(cameraType)})
+        logMessage("%s", dvrTranslatedMessage::compose(
+                             "[CAMERA] Unhandled camera type %d in dvrCameraContainer::addCamera!", "%d",
+                             {std::to_string(cameraType)})
                              .c_str());
         return 0;
     }
-    if (!camera->attach(input))
+    if (!camera->attach(input)) {
+        // It never had a name or a window: destroying it must not close another camera's.
+        camera->getSettings()->setInt("noclosewindow", 1);
         return 0;
+    }
     camera->setName(name);
     cameras_.push_back(std::move(camera));
     return 1;

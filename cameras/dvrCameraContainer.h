@@ -14,6 +14,7 @@ class dvrBoard;
 class dvrCameraContainer {
 public:
     using Factory = std::function<std::unique_ptr<dvrCamera>(dvrBoard* board)>;
+    static constexpr std::size_t maximumNameLength = 31;
 
     static void registerKind(int cameraType, Factory factory);
     static void unregisterKind(int cameraType);

@@ -60,7 +60,7 @@ public:
     }
 
 protected:
-    bool rebuild() override {
+    bool createImage(int, int, int) override {
         journal.push_back("init " + getName());
         return true;
     }
