@@ -44,8 +44,8 @@ void writeFramesFor(int width, int height, const std::vector<std::vector<std::ui
     const char* directory = std::getenv("MIRDAL_CODEC_FRAMES");
     if (!directory || !*directory)
         return;
-    std::ofstream out(std::string(directory) + "/frames_" + std::to_string(width) + "x" + std::to_string(height) +
-                          ".raw",
+    std::ofstream out(std::string(directory) + "/frames_" + std::to_string(width) + "x" +
+                          std::to_string(height) + ".raw",
                       std::ios::binary);
     for (int n = 0; n < framesInFile; ++n) {
         const auto& frame = frames[static_cast<std::size_t>(n % distinctFrames)];

@@ -25,7 +25,8 @@ constexpr dvrFfmpegCode ffmpegCodes[] = {
 
 } // namespace
 
-std::unique_ptr<dvrCodec> dvrCodec::create(std::string_view code, dvrImage* image, int mode, int keyFrameInterval) {
+std::unique_ptr<dvrCodec> dvrCodec::create(std::string_view code, dvrImage* image, int mode,
+                                           int keyFrameInterval) {
     std::unique_ptr<dvrCodec> codec;
     for (const dvrFfmpegCode& entry : ffmpegCodes)
         if (code == entry.code)
@@ -49,7 +50,9 @@ dvrCodec::dvrCodec(dvrImage* image, int mode) : image_(image), mode_(mode) {
         image_->addObserver(this, dvrEvent::destroyed);
 }
 
-dvrCodec::~dvrCodec() { stopObserving(); }
+dvrCodec::~dvrCodec() {
+    stopObserving();
+}
 
 void dvrCodec::onNotify(dvrNotifier* notifier, std::uint32_t events) {
     if (events & dvrEvent::destroyed) {
@@ -60,9 +63,15 @@ void dvrCodec::onNotify(dvrNotifier* notifier, std::uint32_t events) {
     dvrObserver::onNotify(notifier, events);
 }
 
-bool dvrCodec::open() { return true; }
-bool dvrCodec::compress() { return false; }
-bool dvrCodec::decompress() { return false; }
+bool dvrCodec::open() {
+    return true;
+}
+bool dvrCodec::compress() {
+    return false;
+}
+bool dvrCodec::decompress() {
+    return false;
+}
 
 bool dvrCodec::setQuality(int quality) {
     if (quality < minimumQuality || quality > maximumQuality)

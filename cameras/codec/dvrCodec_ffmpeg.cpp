@@ -16,8 +16,8 @@ struct dvrFfmpegType {
     AVCodecID codecId;
 };
 constexpr dvrFfmpegType ffmpegTypes[] = {
-    {"MPG4", AV_CODEC_ID_MPEG4},      {"MPG2", AV_CODEC_ID_MPEG2VIDEO}, {"MPG1", AV_CODEC_ID_MPEG1VIDEO},
-    {"MJPG", AV_CODEC_ID_MJPEG},      {"NULL", AV_CODEC_ID_MJPEG},
+    {"MPG4", AV_CODEC_ID_MPEG4}, {"MPG2", AV_CODEC_ID_MPEG2VIDEO}, {"MPG1", AV_CODEC_ID_MPEG1VIDEO},
+    {"MJPG", AV_CODEC_ID_MJPEG}, {"NULL", AV_CODEC_ID_MJPEG},
 };
 constexpr int typeCount = static_cast<int>(sizeof ffmpegTypes / sizeof ffmpegTypes[0]);
 
@@ -91,8 +91,8 @@ bool dvrCodec_ffmpeg::compress() {
     }
     std::size_t size = 0;
     bool keyFrame = false;
-    if (!encoder_->encode(picture->captureBuffer(), picture->compressedBuffer(), dvrImage::compressedCapacity, size,
-                          keyFrame))
+    if (!encoder_->encode(picture->captureBuffer(), picture->compressedBuffer(), dvrImage::compressedCapacity,
+                          size, keyFrame))
         return false;
     return picture->setCompressed(size, keyFrame);
 }

@@ -91,6 +91,7 @@ bool dvrCodec_theora::makeEncoder(th_enc_ctx*& encoder) {
     info.pixel_fmt = TH_PF_420;
     info.target_bitrate = 0;
     info.quality = quality() / 3;
+    encoderQuality_ = info.quality;
     info.keyframe_granule_shift = 6;
     encoder = th_encode_alloc(&info);
     th_info_clear(&info);
@@ -148,7 +149,8 @@ bool dvrCodec_theora::open() {
         th_enc_ctx* headerSource = nullptr;
         bool made = makeEncoder(headerSource) && makeDecoder(headerSource);
         th_encode_free(headerSource);
-        outputScaler_ = dvrFfmpegScaler::make(width, height, AV_PIX_FMT_YUV420P, false, AV_PIX_FMT_UYVY422, false);
+        outputScaler_ =
+            dvrFfmpegScaler::make(width, height, AV_PIX_FMT_YUV420P, false, AV_PIX_FMT_UYVY422, false);
         if (!made || !outputScaler_) {
             close();
             return false;
@@ -198,11 +200,18 @@ bool dvrCodec_theora::compress() {
     std::uint8_t* pictureStart[4] = {
         luma + static_cast<std::size_t>(geometry_.offsetY) * lumaStride + geometry_.offsetX,
         blue + static_cast<std::size_t>(geometry_.offsetY / 2) * chromaStride + geometry_.offsetX / 2,
-        red + static_cast<std::size_t>(geometry_.offsetY / 2) * chromaStride + geometry_.offsetX / 2, nullptr};
+        red + static_cast<std::size_t>(geometry_.offsetY / 2) * chromaStride + geometry_.offsetX / 2,
+        nullptr};
     const int pictureStrides[4] = {lumaStride, chromaStride, chromaStride, 0};
     const std::uint8_t* source[4] = {picture->captureBuffer(), nullptr, nullptr, nullptr};
     const int sourceStrides[4] = {width * picture->bytesPerPixel(), 0, 0, 0};
     sws_scale(inputScaler_, source, sourceStrides, 0, height, pictureStart, pictureStrides);
+
+    // A new quality takes effect with this frame.
+    int wanted = quality() / 3;
+    if (wanted != encoderQuality_ &&
+        th_encode_ctl(encoder_, TH_ENCCTL_SET_QUALITY, &wanted, sizeof wanted) == 0)
+        encoderQuality_ = wanted;
 
     th_ycbcr_buffer planes;
     planes[0] = {geometry_.paddedWidth, geometry_.paddedHeight, lumaStride, luma};
@@ -257,7 +266,8 @@ bool dvrCodec_theora::decompress() {
         return false;
     // Only the picture region, at its offsets, is shown.
     const std::uint8_t* source[4] = {
-        planes[0].data + static_cast<std::ptrdiff_t>(geometry_.offsetY) * planes[0].stride + geometry_.offsetX,
+        planes[0].data + static_cast<std::ptrdiff_t>(geometry_.offsetY) * planes[0].stride +
+            geometry_.offsetX,
         planes[1].data + static_cast<std::ptrdiff_t>(geometry_.offsetY / 2) * planes[1].stride +
             geometry_.offsetX / 2,
         planes[2].data + static_cast<std::ptrdiff_t>(geometry_.offsetY / 2) * planes[2].stride +

@@ -52,6 +52,7 @@ private:
     SwsContext* outputScaler_ = nullptr;
     // The encoder's input: planar 4:2:0 of the padded size, the picture at its offsets.
     std::vector<std::uint8_t> paddedPlanes_;
+    int encoderQuality_ = 0; // on libtheora's scale of 0-63
     std::int64_t granulePosition_ = 0;
     bool firstPacket_ = true;
 };

@@ -37,7 +37,8 @@ AVPixelFormat plainLayout(AVPixelFormat format, bool& fullRange) {
 
 } // namespace
 
-std::unique_ptr<dvrFfmpegDecoder> dvrFfmpegDecoder::open(int codecId, int width, int height, int expectedFormat) {
+std::unique_ptr<dvrFfmpegDecoder> dvrFfmpegDecoder::open(int codecId, int width, int height,
+                                                         int expectedFormat) {
     std::unique_ptr<dvrFfmpegDecoder> decoder(new dvrFfmpegDecoder);
     if (!decoder->setUp(codecId, width, height, expectedFormat))
         return nullptr;
@@ -108,7 +109,8 @@ bool dvrFfmpegDecoder::prepareScaler(int frameFormat, int frameRange) {
     return true;
 }
 
-bool dvrFfmpegDecoder::decode(const std::uint8_t* data, std::size_t size, std::uint8_t* uyvy, bool& keyFrame) {
+bool dvrFfmpegDecoder::decode(const std::uint8_t* data, std::size_t size, std::uint8_t* uyvy,
+                              bool& keyFrame) {
     if (size == 0 || size > dvrImage::compressedCapacity)
         return false;
     std::memcpy(input_.data(), data, size);
@@ -126,8 +128,8 @@ bool dvrFfmpegDecoder::decode(const std::uint8_t* data, std::size_t size, std::u
         return false;
     bool shown = false;
     if (picture_->width != width_ || picture_->height != height_) {
-        logVerbose("Decoder: picture of %dx%d does not match %dx%d", picture_->width, picture_->height, width_,
-                   height_);
+        logVerbose("Decoder: picture of %dx%d does not match %dx%d", picture_->width, picture_->height,
+                   width_, height_);
     } else if (prepareScaler(picture_->format, picture_->color_range)) {
         std::uint8_t* planes[4] = {uyvy, nullptr, nullptr, nullptr};
         const int strides[4] = {width_ * 2, 0, 0, 0};

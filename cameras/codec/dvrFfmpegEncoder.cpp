@@ -32,7 +32,9 @@ AVPixelFormat sourcePixelFormat(int imageFormat) {
     }
 }
 
-bool isMotionJpeg(int codecId) { return codecId == AV_CODEC_ID_MJPEG; }
+bool isMotionJpeg(int codecId) {
+    return codecId == AV_CODEC_ID_MJPEG;
+}
 
 } // namespace
 
@@ -122,7 +124,8 @@ bool dvrFfmpegEncoder::setUp(const Settings& settings) {
     }
     packet_ = av_packet_alloc();
     // JPEG pictures use the full range of sample values.
-    scaler_ = dvrFfmpegScaler::make(settings.width, settings.height, source, false, context_->pix_fmt, motionJpeg);
+    scaler_ =
+        dvrFfmpegScaler::make(settings.width, settings.height, source, false, context_->pix_fmt, motionJpeg);
     if (!packet_ || !scaler_)
         return false;
     return true;
@@ -137,7 +140,9 @@ dvrFfmpegEncoder::~dvrFfmpegEncoder() {
     avcodec_free_context(&context_);
 }
 
-int dvrFfmpegEncoder::pixelFormat() const { return context_->pix_fmt; }
+int dvrFfmpegEncoder::pixelFormat() const {
+    return context_->pix_fmt;
+}
 
 AVFrame* dvrFfmpegEncoder::writableFrame() {
     for (AVFrame* picture : pictures_)
@@ -148,8 +153,8 @@ AVFrame* dvrFfmpegEncoder::writableFrame() {
     return av_frame_make_writable(picture) < 0 ? nullptr : picture;
 }
 
-bool dvrFfmpegEncoder::encode(const std::uint8_t* source, std::uint8_t* out, std::size_t capacity, std::size_t& size,
-                              bool& keyFrame) {
+bool dvrFfmpegEncoder::encode(const std::uint8_t* source, std::uint8_t* out, std::size_t capacity,
+                              std::size_t& size, bool& keyFrame) {
     AVFrame* picture = writableFrame();
     if (!picture) {
         logWarning("Encoder: no picture to compress into");
@@ -174,7 +179,8 @@ bool dvrFfmpegEncoder::encode(const std::uint8_t* source, std::uint8_t* out, std
     if (fits)
         std::memcpy(out, packet_->data, bytes);
     else
-        logWarning("Compressed frame of %zu bytes does not fit into %zu bytes; frame dropped", bytes, capacity);
+        logWarning("Compressed frame of %zu bytes does not fit into %zu bytes; frame dropped", bytes,
+                   capacity);
     av_packet_unref(packet_);
     if (!fits)
         return false;

@@ -16,8 +16,8 @@ struct SwsContext;
 class dvrFfmpegEncoder {
 public:
     struct Settings {
-        int codecId = 0;     // AVCodecID
-        int width = 0;       // even, within the image limits
+        int codecId = 0; // AVCodecID
+        int width = 0;   // even, within the image limits
         int height = 0;
         int imageFormat = 0; // dvrImage format of the source: UYVY, RGB24 or BGR24
         int keyFrameInterval = 1;

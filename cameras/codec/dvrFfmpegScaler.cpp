@@ -15,18 +15,19 @@ bool isRgb(int layout) {
 
 } // namespace
 
-SwsContext* dvrFfmpegScaler::make(int width, int height, int sourceLayout, bool sourceFullRange, int targetLayout,
-                                  bool targetFullRange) {
+SwsContext* dvrFfmpegScaler::make(int width, int height, int sourceLayout, bool sourceFullRange,
+                                  int targetLayout, bool targetFullRange) {
     SwsContext* scaler = sws_alloc_context();
     if (!scaler)
         return nullptr;
-    bool set = av_opt_set_int(scaler, "srcw", width, 0) >= 0 && av_opt_set_int(scaler, "srch", height, 0) >= 0 &&
-               av_opt_set_int(scaler, "dstw", width, 0) >= 0 && av_opt_set_int(scaler, "dsth", height, 0) >= 0 &&
-               av_opt_set_int(scaler, "src_format", sourceLayout, 0) >= 0 &&
-               av_opt_set_int(scaler, "dst_format", targetLayout, 0) >= 0 &&
-               av_opt_set_int(scaler, "src_range", sourceFullRange || isRgb(sourceLayout), 0) >= 0 &&
-               av_opt_set_int(scaler, "dst_range", targetFullRange || isRgb(targetLayout), 0) >= 0 &&
-               av_opt_set_int(scaler, "sws_flags", SWS_BILINEAR, 0) >= 0;
+    bool set =
+        av_opt_set_int(scaler, "srcw", width, 0) >= 0 && av_opt_set_int(scaler, "srch", height, 0) >= 0 &&
+        av_opt_set_int(scaler, "dstw", width, 0) >= 0 && av_opt_set_int(scaler, "dsth", height, 0) >= 0 &&
+        av_opt_set_int(scaler, "src_format", sourceLayout, 0) >= 0 &&
+        av_opt_set_int(scaler, "dst_format", targetLayout, 0) >= 0 &&
+        av_opt_set_int(scaler, "src_range", sourceFullRange || isRgb(sourceLayout), 0) >= 0 &&
+        av_opt_set_int(scaler, "dst_range", targetFullRange || isRgb(targetLayout), 0) >= 0 &&
+        av_opt_set_int(scaler, "sws_flags", SWS_BILINEAR, 0) >= 0;
     if (!set || sws_init_context(scaler, nullptr, nullptr) < 0) {
         sws_freeContext(scaler);
         return nullptr;

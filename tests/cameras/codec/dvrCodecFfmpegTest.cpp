@@ -29,7 +29,8 @@ TEST(FfmpegBitRate, IsComputedIn64BitsForWidePictures) {
         {352, 0, 63360},
     };
     for (const BitRateCase& c : cases)
-        EXPECT_EQ(dvrFfmpegEncoder::bitRate(c.width, c.quality), c.bitsPerSecond) << c.width << " " << c.quality;
+        EXPECT_EQ(dvrFfmpegEncoder::bitRate(c.width, c.quality), c.bitsPerSecond)
+            << c.width << " " << c.quality;
 }
 
 void fillWithNoise(dvrImage& image, unsigned seed) {
@@ -102,8 +103,8 @@ double meanSize(dvrCodec& codec, dvrImage& image, const dvrSyntheticScene& scene
     return total / count;
 }
 
-TEST(FfmpegQuality, AChangeTakesEffectWithoutTheCallerReopening) {
-    for (const char* code : {"MPG4", "MJPG"}) {
+TEST(CodecQuality, AChangeTakesEffectWithoutTheCallerReopening) {
+    for (const char* code : {"MPG4", "MJPG", "THEO"}) {
         SCOPED_TRACE(code);
         dvrImage image(352, 288, dvrImage::formatUYVY, 2);
         auto codec = dvrCodec::create(code, &image, dvrCodec::modeEncoder, 5);

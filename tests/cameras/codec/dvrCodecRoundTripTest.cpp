@@ -15,7 +15,7 @@ struct RoundTripCase {
     const char* code;
     int width;
     int height;
-    int format;  // of the encoding camera's image
+    int format;   // of the encoding camera's image
     double floor; // lowest PSNR in dB accepted for any frame, against the UYVY drawing
 };
 
@@ -93,13 +93,15 @@ TEST_P(CodecRoundTrip, EveryKeyFrameDecodesAloneInAFreshDecoder) {
         if (!pair.source.isKeyFrame())
             continue;
         dvrImage fresh(c.width, c.height, dvrImage::formatUYVY, 2);
-        std::unique_ptr<dvrCodec> decoder = dvrCodec::create(c.code, &fresh, dvrCodec::modeDecoder, keyInterval);
+        std::unique_ptr<dvrCodec> decoder =
+            dvrCodec::create(c.code, &fresh, dvrCodec::modeDecoder, keyInterval);
         ASSERT_TRUE(decoder->open());
         std::copy_n(pair.source.compressedBuffer(), pair.source.compressedSize(), fresh.compressedBuffer());
         fresh.setCompressed(pair.source.compressedSize(), true);
         ASSERT_TRUE(decoder->decompress()) << "key frame " << frame;
         std::vector<std::uint8_t> expected = scene.uyvy(frame);
-        EXPECT_GE(dvrPsnr(expected.data(), fresh.captureBuffer(), expected.size()), c.floor) << "key frame " << frame;
+        EXPECT_GE(dvrPsnr(expected.data(), fresh.captureBuffer(), expected.size()), c.floor)
+            << "key frame " << frame;
     }
 }
 

@@ -24,7 +24,9 @@ struct StreamCase {
     double floor;          // lowest PSNR in dB of a frame decoded by ffmpeg
 };
 
-void PrintTo(const StreamCase& c, std::ostream* out) { *out << c.code << " as " << c.demuxer; }
+void PrintTo(const StreamCase& c, std::ostream* out) {
+    *out << c.code << " as " << c.demuxer;
+}
 
 std::string readFile(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
@@ -57,10 +59,11 @@ TEST_P(CodecStream, FramesBackToBackAreAcceptedByFfprobeAndFfmpeg) {
 
     const std::string probed = directory.file("probe.txt");
     const std::string probeErrors = directory.file("probe-errors.txt");
-    const std::string probe = std::string("ffprobe -v error -f ") + c.demuxer +
-                              " -count_frames -select_streams v:0 -show_entries "
-                              "stream=codec_name,width,height,nb_read_frames -of default=noprint_wrappers=1 '" +
-                              stream + "' >'" + probed + "' 2>'" + probeErrors + "'";
+    const std::string probe =
+        std::string("ffprobe -v error -f ") + c.demuxer +
+        " -count_frames -select_streams v:0 -show_entries "
+        "stream=codec_name,width,height,nb_read_frames -of default=noprint_wrappers=1 '" +
+        stream + "' >'" + probed + "' 2>'" + probeErrors + "'";
     ASSERT_EQ(std::system(probe.c_str()), 0) << readFile(probeErrors);
     EXPECT_EQ(readFile(probeErrors), "");
     const std::string report = readFile(probed);
@@ -73,7 +76,8 @@ TEST_P(CodecStream, FramesBackToBackAreAcceptedByFfprobeAndFfmpeg) {
     const std::string raw = directory.file("decoded.uyvy");
     const std::string decodeErrors = directory.file("decode-errors.txt");
     const std::string decode = std::string("ffmpeg -nostdin -v error -f ") + c.demuxer + " -i '" + stream +
-                               "' -fps_mode passthrough -f rawvideo -pix_fmt uyvy422 '" + raw + "' 2>'" + decodeErrors + "'";
+                               "' -fps_mode passthrough -f rawvideo -pix_fmt uyvy422 '" + raw + "' 2>'" +
+                               decodeErrors + "'";
     ASSERT_EQ(std::system(decode.c_str()), 0) << readFile(decodeErrors);
     EXPECT_EQ(readFile(decodeErrors), "");
     const std::string decoded = readFile(raw);

@@ -2,6 +2,8 @@
 
 #include <memory>
 #include <string>
+#include <thread>
+#include <vector>
 
 #include "codec/dvrCodec.h"
 #include "codec/dvrCodec_ffmpeg.h"
@@ -21,9 +23,9 @@ struct FactoryCase {
 
 TEST(CodecFactory, MakesTheKindOfEachCodeAndNothingForOthers) {
     const FactoryCase cases[] = {
-        {"MPG4", true, "MPG4"},   {"MPG2", true, "MPG2"},  {"MPG1", true, "MPG1"}, {"MJPG", true, "MJPG"},
-        {"H263", true, "NULL"},   {"THEO", true, "THEO"},  {"NULL", false, ""},    {"mpg4", false, ""},
-        {"MPG", false, ""},       {"MPG4 ", false, ""},    {"", false, ""},        {"XVID", false, ""},
+        {"MPG4", true, "MPG4"}, {"MPG2", true, "MPG2"}, {"MPG1", true, "MPG1"}, {"MJPG", true, "MJPG"},
+        {"H263", true, "NULL"}, {"THEO", true, "THEO"}, {"NULL", false, ""},    {"mpg4", false, ""},
+        {"MPG", false, ""},     {"MPG4 ", false, ""},   {"", false, ""},        {"XVID", false, ""},
     };
     dvrImage image(352, 288, dvrImage::formatUYVY, 2);
     for (const FactoryCase& c : cases) {
@@ -60,7 +62,8 @@ TEST(CodecBase, QualityAndFrameRateSettersRejectValuesOutOfRange) {
         int value;
         bool accepted;
     };
-    const SetterCase qualities[] = {{150, false}, {101, false}, {-1, false}, {100, true}, {0, true}, {55, true}};
+    const SetterCase qualities[] = {{150, false}, {101, false}, {-1, false},
+                                    {100, true},  {0, true},    {55, true}};
     const SetterCase rates[] = {{0, false}, {31, false}, {-5, false}, {30, true}, {1, true}, {12, true}};
     dvrImage image(64, 48, dvrImage::formatUYVY, 2);
     dvrCodec codec(&image, dvrCodec::modeEncoder);
@@ -79,7 +82,8 @@ TEST(CodecBase, QualityAndFrameRateSettersRejectValuesOutOfRange) {
 TEST(CodecBase, KeyFrameIntervalIsKeptWithinItsBounds) {
     dvrImage image(64, 48, dvrImage::formatUYVY, 2);
     dvrCodec codec(&image, dvrCodec::modeEncoder);
-    const std::pair<int, int> cases[] = {{0, 1}, {-3, 1}, {7, 7}, {100000, dvrCodec::maximumKeyFrameInterval}};
+    const std::pair<int, int> cases[] = {
+        {0, 1}, {-3, 1}, {7, 7}, {100000, dvrCodec::maximumKeyFrameInterval}};
     for (auto [given, kept] : cases) {
         codec.setKeyFrameInterval(given);
         EXPECT_EQ(codec.keyFrameInterval(), kept) << given;
@@ -120,7 +124,8 @@ TEST(CodecFailures, EveryKindFailsWithoutImageOpeningOrSupportedFormat) {
         {
             // The image went away: the codec forgets it and fails from then on.
             auto image = std::make_unique<dvrImage>(64, 48, dvrImage::formatUYVY, 2);
-            auto codec = dvrCodec::create(code, image.get(), dvrCodec::modeEncoder | dvrCodec::modeDecoder, 5);
+            auto codec =
+                dvrCodec::create(code, image.get(), dvrCodec::modeEncoder | dvrCodec::modeDecoder, 5);
             ASSERT_TRUE(codec->open());
             image.reset();
             EXPECT_EQ(codec->image(), nullptr);
@@ -183,6 +188,30 @@ TEST(CodecOpen, ReopeningStartsAFreshCodec) {
         // The first frame after opening is a key frame.
         EXPECT_TRUE(image.isKeyFrame()) << code;
     }
+}
+
+// Capture threads open, use and close their codecs at the same time; the library's opening and
+// closing are kept apart by the process-wide codec lock.
+TEST(CodecThreads, CodecsOfManyCamerasOpenCompressAndCloseAtOnce) {
+    std::vector<std::thread> cameras;
+    std::vector<int> failures(4, 0);
+    for (int camera = 0; camera < 4; ++camera)
+        cameras.emplace_back([camera, &failures] {
+            const char* codes[] = {"MPG4", "MJPG", "MPG2", "THEO"};
+            for (int round = 0; round < 3; ++round) {
+                dvrImage image(96, 64, dvrImage::formatUYVY, 2);
+                auto codec =
+                    dvrCodec::create(codes[camera], &image, dvrCodec::modeEncoder | dvrCodec::modeDecoder, 5);
+                if (!codec->open())
+                    ++failures[camera];
+                for (int frame = 0; frame < 3; ++frame)
+                    if (!codec->compress() || !codec->decompress())
+                        ++failures[camera];
+            }
+        });
+    for (std::thread& camera : cameras)
+        camera.join();
+    EXPECT_EQ(failures, std::vector<int>(4, 0));
 }
 
 } // namespace

@@ -18,7 +18,7 @@ TEST(TheoraGeometry, PadsToWholeBlocksAndCentresThePictureOnEvenOffsets) {
         int paddedWidth, paddedHeight, offsetX, offsetY;
     };
     const GeometryCase cases[] = {
-        {352, 288, 352, 288, 0, 0}, {180, 144, 192, 144, 6, 0},   {176, 120, 176, 128, 0, 4},
+        {352, 288, 352, 288, 0, 0},     {180, 144, 192, 144, 6, 0}, {176, 120, 176, 128, 0, 4},
         {1920, 1080, 1920, 1088, 0, 4}, {170, 100, 176, 112, 2, 6}, {2, 2, 16, 16, 6, 6},
     };
     for (const GeometryCase& c : cases) {
