@@ -8,7 +8,7 @@ build=${1:-build}
 frames=$(mktemp -d)
 trap 'rm -rf "$frames"' EXIT
 MIRDAL_CODEC_FRAMES="$frames" "$build/bench/mirdal-codec-bench" --benchmark_filter=BM_Mpeg4EncodeUyvy \
-    --benchmark_min_time=0.01 >/dev/null
+    --benchmark_min_time=0.01 >/dev/null 2>&1
 for size in 352x288 704x576; do
     width=${size%x*}
     bytes=$(stat -c %s "$frames/frames_$size.raw")
