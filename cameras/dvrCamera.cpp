@@ -200,54 +200,66 @@ bool dvrCamera::init() {
     bool wasStarted = started_;
     // The capture thread ends before any camera lock is taken: it takes them itself.
     stop();
-    dvrSettingSet* settings = getSettings();
-    bool imageMade = false;
     {
         std::lock_guard<std::recursive_mutex> codecGuard(codecLock_);
         std::lock_guard<std::recursive_mutex> imageGuard(imageLock_);
         releaseImage();
         releaseCodec();
-
-        bool client = settings->getInt("client") != 0;
-        if (!client) {
-            setResolution(settings->getInt("resolution"));
-            setFormat(settings->getInt("format"));
-            setFramerate(settings->getInt("framerate"));
-        }
-        dvrBoard* board = board_.load();
-        int input = input_.load();
-        if (board && input >= 0) {
-            board->setInputFormat(input, settings->getInt("format"));
-            board->setInputFramerate(input, settings->getInt("framerate"));
-            board->setBrightness(input, settings->getInt("brightness"));
-            board->setContrast(input, settings->getInt("contrast"));
-            board->setSharpness(input, settings->getInt("sharpness"));
-            board->setColor(input, settings->getInt("color"));
-            // Only a kind that declares "hue" has one to give; the board keeps its own otherwise.
-            if (settings->find("hue") >= 0)
-                board->setHue(input, settings->getInt("hue"));
-        }
-
-        int width = defaultWidth_;
-        int height = defaultHeight_;
-        if (!client && settings->getInt("force_size") == 0) {
-            if (auto size = resolutions_.at(settings->getInt("resolution"))) {
-                width = size->width;
-                height = size->height;
-            }
-        }
-        imageMade = createImage(width, height, settings->getInt("format"));
-
-        setCodec(dvrCodecCode::fromSetting(settings->getInt("codec")),
-                 client ? remoteCodecMode : localCodecMode, -1);
-        setCodecQuality(std::clamp(settings->getInt("compress"), lowestQuality, highestQuality));
     }
+    bool client = getSettings()->getInt("client") != 0;
+    // The board may talk to its hardware, so no camera lock is held meanwhile; nothing captures.
+    applyInputSettings(client);
+    bool rebuilt = rebuildImageAndCodec(client);
     reinitialising_ = false;
     if (!board_.load())
         return false;
     if (wasStarted)
         start();
-    return imageMade;
+    return rebuilt;
+}
+
+void dvrCamera::applyInputSettings(bool client) {
+    dvrSettingSet* settings = getSettings();
+    if (!client) {
+        setResolution(settings->getInt("resolution"));
+        setFormat(settings->getInt("format"));
+        setFramerate(settings->getInt("framerate"));
+    }
+    dvrBoard* board = board_.load();
+    int input = input_.load();
+    if (!board || input < 0)
+        return;
+    board->setInputFormat(input, settings->getInt("format"));
+    board->setInputFramerate(input, settings->getInt("framerate"));
+    board->setBrightness(input, settings->getInt("brightness"));
+    board->setContrast(input, settings->getInt("contrast"));
+    board->setSharpness(input, settings->getInt("sharpness"));
+    board->setColor(input, settings->getInt("color"));
+    // Only a kind that declares "hue" has one to give; the board keeps its own otherwise.
+    if (settings->find("hue") >= 0)
+        board->setHue(input, settings->getInt("hue"));
+}
+
+bool dvrCamera::rebuildImageAndCodec(bool client) {
+    dvrSettingSet* settings = getSettings();
+    int width = defaultWidth_;
+    int height = defaultHeight_;
+    if (!client && settings->getInt("force_size") == 0) {
+        if (auto size = resolutions_.at(settings->getInt("resolution"))) {
+            width = size->width;
+            height = size->height;
+        }
+    }
+    std::lock_guard<std::recursive_mutex> codecGuard(codecLock_);
+    bool imageMade = false;
+    {
+        std::lock_guard<std::recursive_mutex> imageGuard(imageLock_);
+        imageMade = createImage(width, height, settings->getInt("format"));
+    }
+    bool codecMade = setCodec(dvrCodecCode::fromSetting(settings->getInt("codec")),
+                              client ? remoteCodecMode : localCodecMode, -1);
+    setCodecQuality(std::clamp(settings->getInt("compress"), lowestQuality, highestQuality));
+    return imageMade && codecMade;
 }
 
 bool dvrCamera::grab() {
@@ -365,7 +377,16 @@ bool dvrCamera::addSupportedFormat(int format) {
 void dvrCamera::declareFormatSetting() {
     dvrSettingSet* settings = getSettings();
     settings->addSetting("format", dvrTranslation::translate("Format"), dvrSettingKind::hidden, 0x10);
-    settings->setInt("format", 0);
+    // The default is format 2 (what 0 stands for), or the kind's first format without it.
+    int format = 0;
+    {
+        std::lock_guard<std::mutex> guard(kindTablesLock_);
+        if (std::find(supportedFormats_.begin(), supportedFormats_.end(), 2) != supportedFormats_.end())
+            format = 2;
+        else if (!supportedFormats_.empty())
+            format = supportedFormats_.front();
+    }
+    settings->setInt("format", format);
 }
 
 void dvrCamera::setDefaultSize(int width, int height) {

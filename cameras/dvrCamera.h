@@ -125,8 +125,8 @@ public:
 
 protected:
     // For kinds, from their constructors: the resolution table and its "resolution" choices
-    // (add the sizes first), the accepted formats and "format", and the size used when the table
-    // does not apply.
+    // (add the sizes first), the accepted formats and "format" (add the formats first), and the
+    // size used when the table does not apply.
     bool addResolution(int width, int height, std::string_view label);
     void declareResolutionSetting();
     bool addSupportedFormat(int format);
@@ -156,6 +156,9 @@ protected:
 
 private:
     int framerateCeiling() const;
+    // Steps of init: the input's settings on the board, then buffers and codec for them.
+    void applyInputSettings(bool client);
+    bool rebuildImageAndCodec(bool client);
     void reinitialiseIfStarted();
     void forgetBoard();
     bool applyInt(const std::string& key, int value);

@@ -3,6 +3,7 @@
 #include <memory>
 #include <string>
 
+#include "config/dvrConfigurationWriter.h"
 #include "console/dvrConsole.h"
 #include "dvrBoardContainer.h"
 #include "dvrCameraContainer.h"
@@ -107,6 +108,25 @@ TEST_F(dvrCameraBoardDeletionTest, ShutDownDeletesUniqueBoardsBeforeTheirCameras
     EXPECT_EQ(server.board, nullptr); // its unique board had already gone
     ASSERT_TRUE(gate.destroyed);
     EXPECT_NE(gate.board, nullptr); // board A outlives its camera
+}
+
+TEST_F(dvrCameraBoardDeletionTest, SavedCamerasComeBackIdentical) {
+    for (const char* line :
+         {"set camera Gate framerate int 12", "set camera Gate framerate_c int 8",
+          "set camera Gate resolution int 1", "set camera Gate format int 3", "set camera Gate codec int 5",
+          "set camera Gate recordbyrule string Door open", "set camera Gate mask2 string 0011",
+          "set camera Gate domepresetname3 string Gate view", "set camera Gate mot_tol int 20",
+          "set camera Server group int 2"})
+        EXPECT_EQ(console->run(line), 1) << line;
+    std::string saved = dvrConfigurationWriter::compose();
+    EXPECT_NE(saved.find("set camera Gate recordbyrule string Door open\n"), std::string::npos) << saved;
+    EXPECT_NE(saved.find("set camera Gate framerate_c int 8\n"), std::string::npos) << saved;
+
+    TearDown();
+    SetUp();
+    console->run("delcards");
+    console->runText(saved);
+    EXPECT_EQ(dvrConfigurationWriter::compose(), saved);
 }
 
 TEST_F(dvrCameraBoardDeletionTest, DelCardsLeavesNoCameraBehind) {

@@ -118,6 +118,22 @@ TEST_F(dvrCameraTest, FormatZeroMeansTwoAndUnsupportedFormatsAreRefused) {
     EXPECT_EQ(board.inputFormat(1), 1);
 }
 
+class FormatCamera : public dvrCamera {
+public:
+    FormatCamera(std::initializer_list<int> formats) : dvrCamera(nullptr) {
+        getSettings()->setInt("noclosewindow", 1);
+        for (int format : formats)
+            addSupportedFormat(format);
+        declareFormatSetting();
+    }
+};
+
+TEST(dvrCameraFormatTest, DefaultFormatIsTwoOrTheKindsFirst) {
+    EXPECT_EQ(FormatCamera({1, 2, 3}).getSettings()->getInt("format"), 2);
+    EXPECT_EQ(FormatCamera({3, 1}).getSettings()->getInt("format"), 3);
+    EXPECT_EQ(FormatCamera({}).getSettings()->getInt("format"), 0);
+}
+
 TEST_F(dvrCameraTest, ResolutionIndexesOutsideTheTableAreRefused) {
     EXPECT_EQ(set("resolution", 2), 1);
     EXPECT_EQ(value("resolution"), 2);

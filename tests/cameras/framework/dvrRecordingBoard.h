@@ -16,6 +16,7 @@ public:
 
     int getInputCount() const override { return 4; }
     int getCameraType(int) const override { return cameraType; }
+    std::string getTypeName() const override { return "Recording"; }
     int setInputResolution(int input, int resolution) override;
     bool setInputFormat(int input, int format) override;
     int setInputFramerate(int input, int framesPerSecond) override;

@@ -1,7 +1,5 @@
 #include "dvrRecordingCamera.h"
 
-#include "settings/dvrSettingSet.h"
-
 dvrRecordingCamera::dvrRecordingCamera(dvrBoard* board) : dvrCamera(board) {
     addResolution(352, 288, "352x288");
     addResolution(704, 288, "704x288");
@@ -10,7 +8,6 @@ dvrRecordingCamera::dvrRecordingCamera(dvrBoard* board) : dvrCamera(board) {
     for (int format : {1, 2, 3})
         addSupportedFormat(format);
     declareFormatSetting();
-    getSettings()->setInt("format", 2);
 }
 
 dvrRecordingCamera::~dvrRecordingCamera() {
