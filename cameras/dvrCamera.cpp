@@ -417,8 +417,12 @@ int dvrCamera::applySet(const dvrCommand& command) {
     const std::string& key = command.argument(2);
     const std::string& type = command.argument(3);
     dvrSettingSet* settings = getSettings();
+    bool knownType = is(type, "int") || is(type, "string") || is(type, "float");
+    // A "get" line, or one with a type word nobody writes, changes nothing.
+    if (command.argumentCount() < 5 || !knownType)
+        return 1;
     // A number keeps its checks whatever type word the line gives it.
-    if (dvrText::equalsIgnoringCase(type, "int") || isNumeric(*settings, key))
+    if (is(type, "int") || isNumeric(*settings, key))
         return applyInt(key, dvrText::toInt(command.argument(4))) ? 1 : 0;
     dvrObject::applySet(command);
     if (dvrText::equalsIgnoringCase(type, "string") && is(key, "domecom")) {

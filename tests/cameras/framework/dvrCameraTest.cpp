@@ -337,9 +337,24 @@ TEST_F(dvrCameraTest, MotionParametersFollowTheirSettings) {
     EXPECT_EQ(values.tolerance, 1);
 }
 
-TEST_F(dvrCameraTest, UndeclaredKeysStoreNothing) {
-    EXPECT_EQ(set("nosuchkey", 5), 1);
-    EXPECT_EQ(value("nosuchkey"), 0);
+TEST_F(dvrCameraTest, LinesThatChangeNothing) {
+    set("framerate", 12);
+    set("compress", 70);
+    struct Case {
+        const char* line;
+        const char* key;
+        int unchanged;
+    } cases[] = {
+        {"get camera Gate framerate", "framerate", 12},
+        {"get camera Gate compress", "compress", 70},
+        {"set camera Gate framerate bogus 3", "framerate", 12},
+        {"set camera Gate nosuchkey int 5", "nosuchkey", 0},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        EXPECT_EQ(camera.applySet(dvrCommand::parse(c.line)), 1);
+        EXPECT_EQ(value(c.key), c.unchanged);
+    }
     EXPECT_EQ(camera.getSettings()->getText("nosuchkey"), "");
 }
 
