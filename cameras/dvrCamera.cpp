@@ -7,7 +7,10 @@
 #include "console/dvrConsole.h"
 #include "dvrBoard.h"
 #include "dvrCameraSettings.h"
+#include "codec/dvrCodec.h"
 #include "dvrCodecCode.h"
+#include "image/dvrImage.h"
+#include "log/dvrLog.h"
 #include "language/dvrTranslation.h"
 #include "object/dvrEvents.h"
 #include "settings/dvrSettingSet.h"
@@ -274,8 +277,16 @@ bool dvrCamera::grab() {
 
 int dvrCamera::detectMotion() {
     std::lock_guard<std::recursive_mutex> guard(imageLock_);
-    // Without image buffers there is nothing to compare.
-    return 0;
+    dvrImage* image = captureImage();
+    if (!image)
+        return 0;
+    dvrMotionParameters::Values motion = motionParameters();
+    int amount = image->detect(2, motion.sensitivityA, motion.sensitivityB, motion.noiseFilter, motion.tolerance);
+    // "Light change filter" compares with the previous frame; "Normal" keeps its reference until
+    // motion is found.
+    if (getSettings()->getInt("md_type") != 0 || amount > 0)
+        image->refreshReference();
+    return amount;
 }
 
 void dvrCamera::takeCaptureTime() {
@@ -315,13 +326,43 @@ int dvrCamera::getCodecMode() const {
     return codecMode_;
 }
 
-bool dvrCamera::createImage(int, int, int) {
+void dvrCamera::releaseImage() { image_.reset(); }
+
+bool dvrCamera::createImage(int width, int height, int format) {
+    image_ = std::make_unique<dvrImage>(width, height, format, 1);
+    dvrSettingSet* settings = getSettings();
+    for (int part = 0; part < dvrImage::maskParts; ++part)
+        image_->loadMaskRows(part, settings->getText("mask" + std::to_string(part)));
     return true;
 }
-bool dvrCamera::createCodec(const std::string&, int, int) {
+
+void dvrCamera::releaseCodec() { codec_.reset(); }
+
+bool dvrCamera::createCodec(const std::string& code, int mode, int keyframeInterval) {
+    std::lock_guard<std::recursive_mutex> imageGuard(imageLock_);
+    dvrImage* image = captureImage();
+    if (!image)
+        return false;
+    // "NULL" and codes without a kind record uncompressed: no codec, and that is no failure.
+    codec_ = dvrCodec::create(code, image, mode == remoteCodecMode ? dvrCodec::modeDecoder : dvrCodec::modeEncoder,
+                              keyframeInterval);
+    if (!codec_)
+        return true;
+    dvrSettingSet* settings = getSettings();
+    codec_->setQuality(std::clamp(settings->getInt("compress"), lowestQuality, highestQuality));
+    codec_->setFrameRate(std::clamp(settings->getInt("framerate"), 1, 30));
+    if (!codec_->open()) {
+        logWarning("%s", dvrTranslation::translate("Couldn't init the image compressor").c_str());
+        codec_.reset();
+        return false;
+    }
     return true;
 }
-void dvrCamera::setCodecQuality(int) {}
+
+void dvrCamera::setCodecQuality(int quality) {
+    if (codec_)
+        codec_->setQuality(quality);
+}
 
 bool dvrCamera::domeCommand(const dvrCommand&) {
     return true;

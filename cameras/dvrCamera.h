@@ -1,6 +1,7 @@
 #pragma once
 
 #include <atomic>
+#include <memory>
 #include <cstdint>
 #include <mutex>
 #include <string>
@@ -14,6 +15,7 @@
 
 class dvrBoard;
 class dvrCommand;
+class dvrCodec;
 class dvrImage;
 
 // Base of every camera kind: one video input of one board. The settings set is the only owner
@@ -118,6 +120,10 @@ public:
     int resolutionCount() const { return resolutions_.count(); }
     bool supportsFormat(int format) const;
 
+    // The image buffers and the codec; read them with the image (and codec) lock held.
+    dvrImage* getImage() { return captureImage(); }
+    dvrCodec* getCodec() const { return codec_.get(); }
+
     // Lock order: codec before image. All three are recursive.
     std::recursive_mutex& codecLock() { return codecLock_; }
     std::recursive_mutex& imageLock() { return imageLock_; }
@@ -133,17 +139,17 @@ protected:
     void declareFormatSetting();
     void setDefaultSize(int width, int height);
 
-    // Hooks for the image buffers, the codec, the dome driver and the capture thread. The base
-    // has none of them; the camera holds the matching lock around each call. Kinds that build
-    // something here release it in their own destructor.
+    // Hooks for the image buffers, the codec, the dome driver and the capture thread; the
+    // camera holds the matching lock around each call. The base owns a dvrImage and a dvrCodec;
+    // kinds that build something else here release it in their own destructor.
     //
     // Image lock held: release the buffers; make buffers of that size and format and load
     // "mask0" to "mask5" into them; the buffers a grab fills (null while there are none).
-    virtual void releaseImage() {}
+    virtual void releaseImage();
     virtual bool createImage(int width, int height, int format);
-    virtual dvrImage* captureImage() { return nullptr; }
+    virtual dvrImage* captureImage() { return image_.get(); }
     // Codec lock held: drop the codec; build one for the code and mode; change its quality.
-    virtual void releaseCodec() {}
+    virtual void releaseCodec();
     virtual bool createCodec(const std::string& code, int mode, int keyframeInterval);
     virtual void setCodecQuality(int quality);
     // Dome lock held: rebuild the dome driver from "dometype", "domeaddr" and "domecom".
@@ -155,6 +161,9 @@ protected:
     void takeCaptureTime();
 
 private:
+    std::unique_ptr<dvrImage> image_;
+    std::unique_ptr<dvrCodec> codec_;
+
     int framerateCeiling() const;
     // Steps of init: the input's settings on the board, then buffers and codec for them.
     void applyInputSettings(bool client);

@@ -60,9 +60,9 @@ public:
     }
 
 protected:
-    bool createImage(int, int, int) override {
+    bool createImage(int width, int height, int format) override {
         journal.push_back("init " + getName());
-        return true;
+        return dvrCamera::createImage(width, height, format);
     }
 };
 
