@@ -14,19 +14,6 @@ extern "C" {
 
 namespace {
 
-AVPixelFormat sourcePixelFormat(int imageFormat) {
-    switch (imageFormat) {
-    case dvrImage::formatUYVY:
-        return AV_PIX_FMT_UYVY422;
-    case dvrImage::formatRGB24:
-        return AV_PIX_FMT_RGB24;
-    case dvrImage::formatBGR24:
-        return AV_PIX_FMT_BGR24;
-    default:
-        return AV_PIX_FMT_NONE;
-    }
-}
-
 // Black in limited-range Y'CbCr, for the padding around the picture.
 constexpr std::uint8_t blackLuma = 16;
 constexpr std::uint8_t blackChroma = 128;
@@ -157,7 +144,7 @@ bool dvrCodec_theora::open() {
         }
     }
     if (wantsEncoder()) {
-        AVPixelFormat source = sourcePixelFormat(picture->format());
+        AVPixelFormat source = static_cast<AVPixelFormat>(dvrFfmpegScaler::layoutOf(picture->format()));
         if (source == AV_PIX_FMT_NONE) {
             logWarning("Theora: image format %d cannot be compressed", picture->format());
             close();

@@ -18,20 +18,6 @@ extern "C" {
 
 namespace {
 
-// The libavcodec layout of a source image format; none for formats the encoder does not take.
-AVPixelFormat sourcePixelFormat(int imageFormat) {
-    switch (imageFormat) {
-    case dvrImage::formatUYVY:
-        return AV_PIX_FMT_UYVY422;
-    case dvrImage::formatRGB24:
-        return AV_PIX_FMT_RGB24;
-    case dvrImage::formatBGR24:
-        return AV_PIX_FMT_BGR24;
-    default:
-        return AV_PIX_FMT_NONE;
-    }
-}
-
 bool isMotionJpeg(int codecId) {
     return codecId == AV_CODEC_ID_MJPEG;
 }
@@ -51,7 +37,7 @@ std::unique_ptr<dvrFfmpegEncoder> dvrFfmpegEncoder::open(const Settings& setting
 }
 
 bool dvrFfmpegEncoder::setUp(const Settings& settings) {
-    AVPixelFormat source = sourcePixelFormat(settings.imageFormat);
+    AVPixelFormat source = static_cast<AVPixelFormat>(dvrFfmpegScaler::layoutOf(settings.imageFormat));
     if (source == AV_PIX_FMT_NONE) {
         logWarning("Encoder: image format %d cannot be compressed", settings.imageFormat);
         return false;

@@ -1,5 +1,7 @@
 #include "codec/dvrFfmpegScaler.h"
 
+#include "image/dvrImage.h"
+
 extern "C" {
 #include <libavutil/opt.h>
 #include <libavutil/pixdesc.h>
@@ -33,4 +35,17 @@ SwsContext* dvrFfmpegScaler::make(int width, int height, int sourceLayout, bool 
         return nullptr;
     }
     return scaler;
+}
+
+int dvrFfmpegScaler::layoutOf(int imageFormat) {
+    switch (imageFormat) {
+    case dvrImage::formatUYVY:
+        return AV_PIX_FMT_UYVY422;
+    case dvrImage::formatRGB24:
+        return AV_PIX_FMT_RGB24;
+    case dvrImage::formatBGR24:
+        return AV_PIX_FMT_BGR24;
+    default:
+        return AV_PIX_FMT_NONE;
+    }
 }

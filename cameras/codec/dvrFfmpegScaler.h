@@ -11,4 +11,7 @@ public:
     // Null when the layouts cannot be converted. Ranges: true for full range (RGB is always full).
     static SwsContext* make(int width, int height, int sourceLayout, bool sourceFullRange, int targetLayout,
                             bool targetFullRange);
+    // The libavutil layout of an image format the encoders take (UYVY, RGB24, BGR24); -1
+    // (AV_PIX_FMT_NONE) for any other.
+    static int layoutOf(int imageFormat);
 };
