@@ -99,8 +99,9 @@ bool dvrPortTable::configure(int port, Kind kind, int speed, std::string_view bo
     if (kind == Kind::board && !validBoardName(boardName))
         return false;
     std::lock_guard<std::mutex> guard(lock_);
-    closeLocked(port);
     Entry& target = entry(port);
+    std::lock_guard<std::recursive_mutex> entryGuard(target.lock);
+    closeLocked(port);
     target.kind = kind;
     target.speed = kind == Kind::board ? boardPortSpeed : speed;
     target.boardName = kind == Kind::board ? std::string(boardName) : std::string();
@@ -125,8 +126,9 @@ bool dvrPortTable::close(int port) {
 int dvrPortTable::write(int port, const std::uint8_t* bytes, int length) {
     if (!validPort(port) || !bytes || length <= 0)
         return 0;
-    std::lock_guard<std::mutex> guard(lock_);
+    // Only this port's lock: the write may wait on the line, and the table must stay usable.
     Entry& target = entry(port);
+    std::lock_guard<std::recursive_mutex> entryGuard(target.lock);
     if (!target.open)
         return 0;
     if (target.kind == Kind::com)
@@ -160,6 +162,7 @@ int dvrPortTable::findOrAddBoardPort(std::string_view boardName) {
     std::string name(boardName);
     logMessage("COMPORT ADDED: DEVICE %s", name.c_str());
     Entry& added = entry(freePort);
+    std::lock_guard<std::recursive_mutex> entryGuard(added.lock);
     added.kind = Kind::board;
     added.speed = boardPortSpeed;
     added.boardName = name;
@@ -207,6 +210,7 @@ dvrBoard* dvrPortTable::findBoard(std::string_view name) const {
 
 bool dvrPortTable::openLocked(int port) {
     Entry& target = entry(port);
+    std::lock_guard<std::recursive_mutex> entryGuard(target.lock);
     if (reachable(target))
         return true;
     // An open board port whose board was deleted opens again on the board now of that name.
@@ -232,6 +236,7 @@ bool dvrPortTable::openLocked(int port) {
 
 void dvrPortTable::closeLocked(int port) {
     Entry& target = entry(port);
+    std::lock_guard<std::recursive_mutex> entryGuard(target.lock);
     if (!target.open)
         return;
     if (target.kind == Kind::com) {
@@ -245,8 +250,9 @@ void dvrPortTable::closeLocked(int port) {
 }
 
 void dvrPortTable::freeLocked(int port) {
-    closeLocked(port);
     Entry& target = entry(port);
+    std::lock_guard<std::recursive_mutex> entryGuard(target.lock);
+    closeLocked(port);
     target.kind = Kind::none;
     target.speed = initialSpeed;
     target.boardName.clear();

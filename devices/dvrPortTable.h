@@ -83,6 +83,9 @@ private:
         dvrSerialPort serial;
         // The board an open board port was opened on.
         std::unique_ptr<dvrBoardPortLink> board;
+        // Held while the entry changes and during a write, which may wait on the line for a
+        // second or more; other ports stay usable meanwhile.
+        mutable std::recursive_mutex lock;
     };
 
     static bool validPort(int port) { return port >= 1 && port <= portCount; }
@@ -96,8 +99,8 @@ private:
     // Back to an unused entry, as after construction.
     void freeLocked(int port);
 
-    // Ports are reached from the command thread; the lock keeps a settings reaction and a dome
-    // write from meeting on one entry. Boards must not call back into the table from their RS-485
+    // Guards the table as a whole (lookups, board-port search); taken before an entry's lock and
+    // never held during a write. Boards must not call back into the table from their RS-485
     // operations.
     mutable std::mutex lock_;
     std::array<Entry, portCount> entries_{};

@@ -59,22 +59,20 @@ std::optional<std::vector<std::string>> dvrCatalogueFormat::argumentKinds(std::s
             return std::nullopt;
         while (i < end && std::string_view("-+ #0'").find(format[i]) != std::string_view::npos)
             ++i;
-        if (i < end && format[i] == '*') {
-            kinds.push_back("int");
-            ++i;
-        } else {
-            while (i < end && isDigit(format[i]))
-                ++i;
-        }
-        if (i < end && format[i] == '.') {
-            ++i;
+        // Width and precision: digits, or "*" taking an int argument.
+        auto skipCount = [&] {
             if (i < end && format[i] == '*') {
                 kinds.push_back("int");
                 ++i;
-            } else {
-                while (i < end && isDigit(format[i]))
-                    ++i;
+                return;
             }
+            while (i < end && isDigit(format[i]))
+                ++i;
+        };
+        skipCount();
+        if (i < end && format[i] == '.') {
+            ++i;
+            skipCount();
         }
         std::size_t lengthStart = i;
         while (i < end && std::string_view("hlqLjzZt").find(format[i]) != std::string_view::npos &&

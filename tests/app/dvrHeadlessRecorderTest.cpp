@@ -144,12 +144,7 @@ protected:
         int status = std::system(command.c_str());
         return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
-    std::string read(const std::string& name) {
-        std::ifstream in(directory.file(name), std::ios::binary);
-        std::stringstream text;
-        text << in.rdbuf();
-        return text.str();
-    }
+    std::string read(const std::string& name) { return directory.read(name); }
 };
 
 // The log's lines: a time stamp, ": " and the text; texts ending in a newline leave an empty line.

@@ -24,13 +24,6 @@ namespace {
 
 const std::string program = MIRDAL_PROGRAM;
 
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 // Waits (bounded) until the condition holds.
 bool waitFor(const std::function<bool()>& condition, std::chrono::seconds limit) {
     auto end = std::chrono::steady_clock::now() + limit;

@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 #include <stdexcept>
 #include <unistd.h>
 
@@ -21,6 +22,15 @@ dvrTemporaryDirectory::~dvrTemporaryDirectory() {
 void dvrTemporaryDirectory::write(const std::string& name, const std::string& contents) const {
     std::ofstream out(file(name), std::ios::binary);
     out << contents;
+}
+
+std::string dvrTemporaryDirectory::read(const std::string& name) const { return readFile(file(name)); }
+
+std::string readFile(const std::string& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
 }
 
 dvrWorkingDirectory::dvrWorkingDirectory(const std::string& path)

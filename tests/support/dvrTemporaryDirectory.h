@@ -13,10 +13,15 @@ public:
     const std::string& path() const { return path_; }
     std::string file(const std::string& name) const { return path_ + "/" + name; }
     void write(const std::string& name, const std::string& contents) const;
+    // The whole file, "" when it cannot be read.
+    std::string read(const std::string& name) const;
 
 private:
     std::string path_;
 };
+
+// The whole file at path, "" when it cannot be read.
+std::string readFile(const std::string& path);
 
 // Changes the working directory for the lifetime of the object.
 class dvrWorkingDirectory {

@@ -131,12 +131,7 @@ public:
     }
 
     std::string watchdogLog() const { return read("mirdal-watchdog.log"); }
-    std::string read(const std::string& name) const {
-        std::ifstream in(directory_.file(name));
-        std::stringstream contents;
-        contents << in.rdbuf();
-        return contents.str();
-    }
+    std::string read(const std::string& name) const { return directory_.read(name); }
 
 private:
     bool inOurDirectory(pid_t pid) const {

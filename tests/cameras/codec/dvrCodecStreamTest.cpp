@@ -28,11 +28,6 @@ void PrintTo(const StreamCase& c, std::ostream* out) {
     *out << c.code << " as " << c.demuxer;
 }
 
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
 class CodecStream : public testing::TestWithParam<StreamCase> {};
 
 constexpr int width = 352;

@@ -24,13 +24,6 @@
 
 namespace {
 
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 // Names of files in directory that a save left behind.
 std::vector<std::string> temporaryFiles(const std::string& directory) {
     std::vector<std::string> found;

@@ -15,13 +15,6 @@
 
 namespace {
 
-std::string readFile(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    std::stringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 std::vector<std::string> lines(const std::string& text) {
     std::vector<std::string> result;
     std::stringstream in(text);
