@@ -265,6 +265,11 @@ bool dvrCamera::rebuildImageAndCodec(bool client) {
     return imageMade && codecMade;
 }
 
+bool dvrCamera::waitForFrame(int timeoutMilliseconds) {
+    dvrBoard* board = board_.load();
+    return board && board->waitForFrame(input_, timeoutMilliseconds);
+}
+
 bool dvrCamera::grab() {
     std::lock_guard<std::recursive_mutex> guard(imageLock_);
     dvrImage* image = captureImage();

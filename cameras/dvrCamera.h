@@ -70,6 +70,9 @@ public:
     virtual int stop();
     // Analog cameras reapply their picture settings and resolution here.
     virtual void prepareStart() {}
+    // Waits for the next picture with no camera lock held (a device wait, a network fetch); the
+    // capture thread calls it before it locks the camera for grab. False: nothing arrived in time.
+    virtual bool waitForFrame(int timeoutMilliseconds);
     // One picture from the board into the image buffers; takes the capture time.
     virtual bool grab();
     // Motion amount of the newest picture.

@@ -68,6 +68,9 @@ public:
     virtual bool setHue(int, int) { return true; }
     virtual int getCameraType(int input) const;
     std::vector<dvrFreeInput> listFreeInputs() const;
+    // Waits, without any camera lock held, until the input has a new picture or the time is up;
+    // grabFrame then copies that picture without waiting. Boards that deliver at once need not wait.
+    virtual bool waitForFrame(int /*input*/, int /*timeoutMilliseconds*/) { return true; }
     // Fills the image with a picture of the input. The base has no picture to give.
     virtual bool grabFrame(int input, dvrImage* image);
     virtual std::string getTypeName() const { return "Null"; }
