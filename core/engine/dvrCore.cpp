@@ -8,6 +8,7 @@
 #include "dvrBoardContainer.h"
 #include "dvrCamera.h"
 #include "dvrCameraContainer.h"
+#include "dvrDeviceKinds.h"
 #include "language/dvrTranslation.h"
 #include "log/dvrLog.h"
 #include "settings/dvrGlobalSettings.h"
@@ -54,6 +55,7 @@ void dvrCore::destroy() {
 dvrCore::dvrCore()
     : boards_(std::make_unique<dvrBoardContainer>()), cameras_(std::make_unique<dvrCameraContainer>()),
       users_(std::make_unique<dvrUserList>()) {
+    dvrDeviceKinds::registerAll(*boards_, *cameras_);
     users_->setCameraGroupLookup([this](std::string_view name) -> std::optional<int> {
         dvrCamera* camera = cameras_->findCamera(name);
         if (!camera)
