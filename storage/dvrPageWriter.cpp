@@ -1,0 +1,76 @@
+#include "dvrPageWriter.h"
+
+#include <cerrno>
+
+dvrPageWriter::~dvrPageWriter() { close(); }
+
+bool dvrPageWriter::closeCurrent() {
+    bool ok = true;
+    if (file_) {
+        if (unsynced_ && !file_->sync()) {
+            lastError_ = file_->lastError();
+            closedUnsynced_ = true;
+            ok = false;
+        }
+        file_.reset();
+    }
+    unsynced_ = false;
+    return ok;
+}
+
+bool dvrPageWriter::use(const std::string& path) {
+    std::lock_guard<std::mutex> guard(lock_);
+    if (file_ && file_->path() == path && file_->isOpen())
+        return true;
+    closeCurrent();
+    auto file = std::make_unique<dvrFile>(path);
+    if (!file->isOpen()) {
+        lastError_ = file->lastError();
+        return false;
+    }
+    file_ = std::move(file);
+    return true;
+}
+
+std::int64_t dvrPageWriter::write(const void* prefix, std::size_t prefixLength, const void* data,
+                                  std::size_t dataLength, std::uint32_t offset) {
+    dvrFile* file;
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        file = file_.get();
+        if (!file)
+            return 0;
+    }
+    // Only the writer thread changes file_, so it stays valid outside the lock.
+    std::int64_t written = file->write2(prefix, prefixLength, data, dataLength, offset);
+    std::lock_guard<std::mutex> guard(lock_);
+    // Marked after the write: a sync that started during it does not count for it.
+    unsynced_ = true;
+    if (written != static_cast<std::int64_t>(prefixLength + dataLength))
+        lastError_ = file->lastError();
+    return written;
+}
+
+bool dvrPageWriter::sync() {
+    std::lock_guard<std::mutex> guard(lock_);
+    bool ok = !closedUnsynced_;
+    closedUnsynced_ = false;
+    if (file_ && unsynced_) {
+        unsynced_ = false;
+        if (!file_->sync()) {
+            lastError_ = file_->lastError();
+            ok = false;
+        }
+    }
+    return ok;
+}
+
+void dvrPageWriter::close() {
+    std::lock_guard<std::mutex> guard(lock_);
+    closeCurrent();
+}
+
+int dvrPageWriter::lastError() const {
+    std::lock_guard<std::mutex> guard(lock_);
+    return lastError_;
+}

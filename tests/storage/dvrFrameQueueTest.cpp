@@ -1,0 +1,62 @@
+#include <gtest/gtest.h>
+
+#include "dvrFrameQueue.h"
+#include "dvrStorageTestSupport.h"
+
+namespace {
+
+TEST(dvrFrameQueue, HoldsNinetyNineFramesAndAcceptsAgainAfterATake) {
+    dvrFrameQueue queue;
+    ASSERT_TRUE(queue.ready());
+    dvrTestFrame frame = makeTestFrame(100, 1);
+    for (int i = 0; i < 99; ++i)
+        ASSERT_TRUE(queue.add(frame.record, frame.data.data(), frame.data.size()));
+    EXPECT_FALSE(queue.add(frame.record, frame.data.data(), frame.data.size()));
+    EXPECT_EQ(queue.count(), 99u);
+    std::vector<std::uint8_t> buffer(dvrFrameQueue::bufferSize);
+    dvrFrameRecord record;
+    std::size_t size = 0;
+    ASSERT_TRUE(queue.take(record, buffer.data(), size));
+    EXPECT_TRUE(queue.add(frame.record, frame.data.data(), frame.data.size()));
+}
+
+TEST(dvrFrameQueue, DropsEmptyAndOversizedFramesButSaysTrue) {
+    dvrFrameQueue queue;
+    struct Case {
+        std::size_t size;
+        bool kept;
+    } cases[] = {{0, false}, {1, true}, {262143, true}, {262144, false}, {300000, false}};
+    for (const Case& c : cases) {
+        dvrTestFrame frame = makeTestFrame(c.size, 1);
+        std::size_t before = queue.count();
+        EXPECT_TRUE(queue.add(frame.record, frame.data.data(), frame.data.size())) << c.size;
+        EXPECT_EQ(queue.count(), before + (c.kept ? 1 : 0)) << c.size;
+    }
+    EXPECT_EQ(queue.droppedFrames(), 3u);
+}
+
+TEST(dvrFrameQueue, FramesOfSeveralCamerasLeaveInArrivalOrder) {
+    dvrFrameQueue queue;
+    std::vector<std::uint8_t> buffer(dvrFrameQueue::bufferSize);
+    // Rotating buffers many times over must never mix up data and headers.
+    for (int round = 0; round < 3; ++round) {
+        for (std::uint32_t i = 0; i < 99; ++i) {
+            dvrTestFrame frame = makeTestFrame(50 + i, 1000 + i, 0, i % 4, i % 3);
+            ASSERT_TRUE(queue.add(frame.record, frame.data.data(), frame.data.size()));
+        }
+        for (std::uint32_t i = 0; i < 99; ++i) {
+            dvrFrameRecord record;
+            std::size_t size = 0;
+            ASSERT_TRUE(queue.take(record, buffer.data(), size));
+            dvrTestFrame expected = makeTestFrame(50 + i, 1000 + i, 0, i % 4, i % 3);
+            EXPECT_EQ(record, expected.record);
+            ASSERT_EQ(size, expected.data.size());
+            EXPECT_TRUE(std::equal(expected.data.begin(), expected.data.end(), buffer.begin()));
+        }
+    }
+    dvrFrameRecord record;
+    std::size_t size = 0;
+    EXPECT_FALSE(queue.take(record, buffer.data(), size));
+}
+
+} // namespace
