@@ -82,8 +82,7 @@ std::unique_ptr<dvrFileSystem> dvrFileSystem::open(const std::string& driveFileP
     fileSystem->checkDrives();
     if (!fileSystem->queue_.ready())
         return nullptr;
-    makeDirectories(directoryOf(indexPath));
-    if (!dvrIndexSchema::prepare(indexPath))
+    if (!prepareIndex(indexPath, fileSystem->options_.checkIndex))
         logError("[DB] The index %s cannot be made; recorded frames cannot be found again.", indexPath.c_str());
     fileSystem->restorePosition();
     fileSystem->start();
@@ -205,10 +204,17 @@ void dvrFileSystem::endRead() { readers_.endRead(); }
 
 dvrFileSystem* dvrFileSystem::instance() { return theFileSystem.load(); }
 
-bool dvrFileSystem::create(const std::string& settingsDirectory) {
+bool dvrFileSystem::prepareIndex(const std::string& path, bool check) {
+    makeDirectories(directoryOf(path));
+    return dvrIndexSchema::prepare(path, check);
+}
+
+bool dvrFileSystem::create(const std::string& settingsDirectory, bool checkIndex) {
     if (instance())
         return true;
-    owned() = open(settingsDirectory + "/" + dvrDriveTable::fileName, settingsDirectory);
+    Options options;
+    options.checkIndex = checkIndex;
+    owned() = open(settingsDirectory + "/" + dvrDriveTable::fileName, settingsDirectory, options);
     if (!owned())
         return false;
     theFileSystem = owned().get();

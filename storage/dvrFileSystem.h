@@ -25,6 +25,8 @@ public:
         std::uint64_t pageFileSize = dvrDriveRing::pageFileSize;
         dvrInserterThread::Options inserter;
         dvrStorageClock clock = dvrSystemClock();
+        // Runs SQLite's quick check on an existing index (a damaged one is moved aside).
+        bool checkIndex = true;
     };
 
     // Reads the drive description, prepares the drives and the index, restores the write
@@ -38,7 +40,9 @@ public:
     static dvrFileSystem* instance();
     // Opens the store of the settings directory and installs it as the frame sink; false in
     // passive mode.
-    static bool create(const std::string& settingsDirectory);
+    static bool create(const std::string& settingsDirectory, bool checkIndex = true);
+    // Makes the index's directory and a usable index file at path (see dvrIndexSchema).
+    static bool prepareIndex(const std::string& path, bool check = true);
     static void destroy();
 
     // Stores every queued frame, commits every queued row, then ends the threads.

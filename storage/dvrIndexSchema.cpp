@@ -70,8 +70,8 @@ std::string dvrIndexSchema::quickCheck(const std::string& path) {
     return finding;
 }
 
-bool dvrIndexSchema::prepare(const std::string& path) {
-    if (exists(path)) {
+bool dvrIndexSchema::prepare(const std::string& path, bool check) {
+    if (check && exists(path)) {
         std::string finding = quickCheck(path);
         if (finding != "ok")
             moveAside(path, finding);

@@ -7,7 +7,8 @@
 class dvrIndexSchema {
 public:
     // False (logged) when no usable database could be made at path; its directory must exist.
-    static bool prepare(const std::string& path);
+    // Without check, an existing file is taken as it is (it was checked moments before).
+    static bool prepare(const std::string& path, bool check = true);
     // "ok", or what SQLite's quick check found (or why the file cannot be opened).
     static std::string quickCheck(const std::string& path);
 };

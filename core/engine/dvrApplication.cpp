@@ -12,6 +12,7 @@
 #include "dvrBoardContainer.h"
 #include "dvrCore.h"
 #include "dvrPortTable.h"
+#include "dvrStorageStartUp.h"
 #include "language/dvrTranslation.h"
 #include "log/dvrLog.h"
 #include "log/dvrLogFile.h"
@@ -118,10 +119,17 @@ void dvrApplication::startUpSequence() {
     dvrOKThread::installSettingReactions();
 
     step("Starting database...", 40);
-    skipped("The index database");
+    const std::string settingsDirectory = dvrDirectoryTable::directory(dvrDirectoryTable::settings);
+    dvrStorageStartUp::startDatabase(settingsDirectory);
 
     step("Starting filesystem...", 50);
-    skipped("The recording file system");
+    if (!dvrStorageStartUp::startFileSystem(settingsDirectory)) {
+        std::string text = dvrTranslation::translate("No recordings space has been properly set up!Nothing will be recorded!");
+        if (userInterface)
+            userInterface->showMessage(programName, text, dvrUserInterface::Icon::error);
+        else
+            logError("%s", text.c_str());
+    }
 
     step("Starting capture...", 60);
     console->run("run settings.mrd");
@@ -215,6 +223,9 @@ void dvrApplication::shutDownSequence() {
     dvrCore::destroy();
 
     step("Shutting down file system...", 50);
+    // Capture has stopped: the frames still queued are written and their rows committed.
+    dvrStorageStartUp::stopFileSystem();
+    dvrStorageStartUp::stopDatabase();
 
     step("Shutting console services...", 60);
     dvrConsole::destroy();
