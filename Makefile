@@ -21,5 +21,6 @@ test: build
 run: build
 	mkdir -p $(RUN_DIR)
 	cp resources/demo/settings.mrd $(RUN_DIR)/settings.mrd
+	cp resources/demo/mirdal.drv $(RUN_DIR)/mirdal.drv
 	cd $(RUN_DIR) && if [ -n "$$DISPLAY" ]; then exec ../$(BUILD_DIR)/app/mirdal; \
 	else exec ../$(BUILD_DIR)/app/mirdal --headless; fi
