@@ -1,8 +1,11 @@
 #include "dvrCamera.h"
 
+#include "capture/dvrCameraThread.h"
+
 #include <algorithm>
 #include <chrono>
 
+#include "capture/dvrCameraThread.h"
 #include "console/dvrCommand.h"
 #include "console/dvrConsole.h"
 #include "dvrBoard.h"
@@ -263,6 +266,18 @@ bool dvrCamera::rebuildImageAndCodec(bool client) {
                               client ? remoteCodecMode : localCodecMode, -1);
     setCodecQuality(std::clamp(settings->getInt("compress"), lowestQuality, highestQuality));
     return imageMade && codecMade;
+}
+
+void dvrCamera::startCaptureThread() {
+    // A fresh thread each time: frame numbers and counts start again.
+    captureThread_.reset();
+    captureThread_ = std::make_unique<dvrCameraThread>(*this);
+    captureThread_->start();
+}
+
+void dvrCamera::stopCaptureThread() {
+    if (captureThread_)
+        captureThread_->stop();
 }
 
 bool dvrCamera::waitForFrame(int timeoutMilliseconds) {

@@ -16,6 +16,7 @@
 class dvrBoard;
 class dvrCommand;
 class dvrCodec;
+class dvrCameraThread;
 class dvrImage;
 
 // Base of every camera kind: one video input of one board. The settings set is the only owner
@@ -110,6 +111,10 @@ public:
     bool isMotionRecording() const { return motionRecording_; }
     // Announces motionRecordingEvent when the indicator changes.
     void setMotionRecording(bool on);
+    // True once for each newly grabbed frame: consumers skip frames they have already seen.
+    bool takeNewFrame() { return !newFrameTaken_.exchange(true); }
+    // The capture thread marks each grabbed frame as new.
+    void clearNewFrameMark() { newFrameTaken_ = false; }
     bool isContinuousRecording() const { return continuousRecording_; }
     void setContinuousRecording(bool on) { continuousRecording_ = on; }
 
@@ -157,15 +162,18 @@ protected:
     virtual void setCodecQuality(int quality);
     // Dome lock held: rebuild the dome driver from "dometype", "domeaddr" and "domecom".
     virtual void rebuildDome() {}
-    // No camera lock held: run and end the capture thread; ending waits for it.
-    virtual void startCaptureThread() {}
-    virtual void stopCaptureThread() {}
+    // No camera lock held: run and end the capture thread; ending waits for it. The base runs a
+    // dvrCameraThread. Kinds call stop() first in their destructor, so the thread never calls a
+    // kind that is already gone.
+    virtual void startCaptureThread();
+    virtual void stopCaptureThread();
 
     void takeCaptureTime();
 
 private:
     std::unique_ptr<dvrImage> image_;
     std::unique_ptr<dvrCodec> codec_;
+    std::unique_ptr<dvrCameraThread> captureThread_;
 
     int framerateCeiling() const;
     // Steps of init: the input's settings on the board, then buffers and codec for them.
@@ -188,6 +196,7 @@ private:
     std::atomic<bool> playbackMode_{false};
     std::atomic<bool> motionRecording_{false};
     std::atomic<bool> continuousRecording_{false};
+    std::atomic<bool> newFrameTaken_{true};
     std::atomic<int> status_{noStatus};
     std::atomic<int> openWindows_{0};
     std::atomic<std::int64_t> captureMilliseconds_{0};

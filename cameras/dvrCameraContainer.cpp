@@ -132,6 +132,7 @@ bool dvrCameraContainer::deleteCamera(std::string_view name) {
             // Taken out of the list before it is destroyed, so nothing finds a dying camera.
             std::unique_ptr<dvrCamera> dying = std::move(*camera);
             cameras_.erase(camera);
+            dying->stop();
             return true;
         }
     }
@@ -143,6 +144,7 @@ bool dvrCameraContainer::deleteCamera(const dvrCamera* target) {
         if (camera->get() == target) {
             std::unique_ptr<dvrCamera> dying = std::move(*camera);
             cameras_.erase(camera);
+            dying->stop();
             return true;
         }
     }
@@ -154,6 +156,8 @@ bool dvrCameraContainer::deleteAll() {
     while (!cameras_.empty()) {
         std::unique_ptr<dvrCamera> dying = std::move(cameras_.back());
         cameras_.pop_back();
+        // The capture thread ends while the whole camera still exists.
+        dying->stop();
     }
     return deleted;
 }
