@@ -93,8 +93,8 @@ bool dvrBoard::grabFrame(int, dvrImage*) { return false; }
 
 int dvrBoard::watchdogTick() {
     std::lock_guard<std::mutex> guard(tickLock_);
-    std::time_t now = std::time(nullptr);
-    if (now - lastTick_ < 1)
+    auto now = std::chrono::steady_clock::now();
+    if (lastTick_ && now - *lastTick_ < std::chrono::seconds(1))
         return 1;
     dvrSettingSet* settings = getSettings();
     int result = settings->getInt("watchdog") == 1 ? watchdogEnable(settings->getInt("watchdogtime")) : watchdogDisable();

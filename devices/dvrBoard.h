@@ -2,8 +2,9 @@
 
 #include <array>
 #include <atomic>
+#include <chrono>
 #include <cstdint>
-#include <ctime>
+#include <optional>
 #include <mutex>
 #include <string>
 #include <vector>
@@ -118,6 +119,7 @@ private:
     std::array<InputState, maximumInputs> inputs_{};
     std::atomic<bool> started_{false};
     std::mutex tickLock_;
-    std::time_t lastTick_ = 0;
+    // The steady clock, so a change of the wall clock neither stops nor floods the watchdog.
+    std::optional<std::chrono::steady_clock::time_point> lastTick_;
     std::atomic<std::uint64_t> signalMemory_{0};
 };
