@@ -56,6 +56,8 @@ dvrCamera_xecap::dvrCamera_xecap(dvrBoard* board) : dvrCamera(board) {
 
 dvrCamera_xecap::~dvrCamera_xecap() {
     detachObject();
+    // The capture thread calls this kind's grab, so it ends before the kind goes.
+    stop();
     if (dvrBoard_xecap* board = xecapBoard())
         board->detachCamera(getInput(), this);
 }
