@@ -44,11 +44,13 @@ dvrCamera_xecap::dvrCamera_xecap(dvrBoard* board) : dvrCamera(board) {
     addSupportedFormat(dvrImage::formatUYVY);
     declareFormatSetting();
 
-    settings->insertSetting("framerate", "framesleft", dvrTranslation::translate("Frames left on XeCap"),
-                            dvrTranslation::translate(
-                                "This counter shows how many frames are still available for use in this camera group."),
-                            dvrSettingKind::text, 0xA8);
-    settings->addSetting("noswitch", dvrTranslation::translate("No switching"), dvrSettingKind::checkBox, 0x10);
+    settings->insertSetting(
+        "framerate", "framesleft", dvrTranslation::translate("Frames left on XeCap"),
+        dvrTranslation::translate(
+            "This counter shows how many frames are still available for use in this camera group."),
+        dvrSettingKind::text, 0xA8);
+    settings->addSetting("noswitch", dvrTranslation::translate("No switching"), dvrSettingKind::checkBox,
+                         0x10);
     settings->setInt("noswitch", 0);
     for (const char* key : {"brightness", "contrast", "sharpness", "color"})
         settings->setInt(key, pictureDefault);
@@ -62,7 +64,9 @@ dvrCamera_xecap::~dvrCamera_xecap() {
         board->detachCamera(getInput(), this);
 }
 
-dvrBoard_xecap* dvrCamera_xecap::xecapBoard() const { return dynamic_cast<dvrBoard_xecap*>(getBoard()); }
+dvrBoard_xecap* dvrCamera_xecap::xecapBoard() const {
+    return dynamic_cast<dvrBoard_xecap*>(getBoard());
+}
 
 bool dvrCamera_xecap::attach(int input) {
     if (!dvrCamera::attach(input))
@@ -110,5 +114,6 @@ int dvrCamera_xecap::applySet(const dvrCommand& command) {
 }
 
 void dvrCamera_xecap::showFramesLeft(int frames) {
-    getSettings()->setText("framesleft", dvrTranslatedMessage::compose("%d frames", "%d", {std::to_string(frames)}));
+    getSettings()->setText("framesleft",
+                           dvrTranslatedMessage::compose("%d frames", "%d", {std::to_string(frames)}));
 }

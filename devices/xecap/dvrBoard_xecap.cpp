@@ -27,9 +27,13 @@ constexpr int digitalExtensionMode = 19;
 constexpr int uartSpeeds[] = {1200, 2400, 4800, 9600, 19200, 38400};
 constexpr int maximumCards = 8;
 
-std::string translated(const char* text) { return dvrTranslation::translate(text); }
+std::string translated(const char* text) {
+    return dvrTranslation::translate(text);
+}
 
-bool is(std::string_view key, std::string_view word) { return dvrText::equalsIgnoringCase(key, word); }
+bool is(std::string_view key, std::string_view word) {
+    return dvrText::equalsIgnoringCase(key, word);
+}
 
 // Schedule changes, stops and (on a multi-card system) frame waits of all boards take turns.
 std::mutex& processLock() {
@@ -59,7 +63,8 @@ void releaseCardNumber(int number) {
 
 void checkBox(dvrSettingSet& s, const char* key, const char* label, const char* help, std::uint32_t flags,
               int value) {
-    s.addSetting(key, translated(label), help ? translated(help) : std::string(), dvrSettingKind::checkBox, flags);
+    s.addSetting(key, translated(label), help ? translated(help) : std::string(), dvrSettingKind::checkBox,
+                 flags);
     s.setInt(key, value);
 }
 
@@ -83,17 +88,18 @@ dvrBoard_xecap::dvrBoard_xecap() : driver_(dvrXecapDriver::current()), cardIndex
     checkBox(s, "switch", "Enable switching",
              "Keep switching between the camera images that are shown through the analog output.", 0x10, 0);
     s.addSetting("switchtime", translated("Switch time"),
-                 translated("Switch to next camera image after this many seconds."), dvrSettingKind::slider, 0x10, 1,
-                 30);
+                 translated("Switch to next camera image after this many seconds."), dvrSettingKind::slider,
+                 0x10, 1, 30);
     s.setInt("switchtime", 5);
     checkBox(s, "bwc", "Enable PCI bandwidth control",
              "Limit the amount of data that is transferred through the PCI bus per second.", 0x2010, 1);
-    s.addSetting("bwc_value", translated("PCI bandwidth limit"), translated("The limit unit is tens of kilobytes."),
-                 dvrSettingKind::slider, 0x2010, 2000, 4000);
+    s.addSetting("bwc_value", translated("PCI bandwidth limit"),
+                 translated("The limit unit is tens of kilobytes."), dvrSettingKind::slider, 0x2010, 2000,
+                 4000);
     s.setInt("bwc_value", 2830);
     checkBox(s, "din_invert", "Invert digital input",
-             "The default state is open, and triggers when closed. This option inverts the input behavior.", 0x2010,
-             0);
+             "The default state is open, and triggers when closed. This option inverts the input behavior.",
+             0x2010, 0);
     checkBox(s, "multicard", "Multiple card system",
              "This must be enabled if multiple xecap boards are to be used in the system.", 0x2010, 0);
     s.addSetting("", translated("XeCap settings"), dvrSettingKind::heading, 0x280);
@@ -112,7 +118,8 @@ dvrBoard_xecap::dvrBoard_xecap() : driver_(dvrXecapDriver::current()), cardIndex
                  dvrSettingKind::choice, 0x14);
     s.addChoice(translated("Disabled"), -1);
     for (int index = 0; index < static_cast<int>(std::size(uartSpeeds)); ++index)
-        s.addChoice(dvrTranslatedMessage::compose("%d bps", "%d", {std::to_string(uartSpeeds[index])}), index);
+        s.addChoice(dvrTranslatedMessage::compose("%d bps", "%d", {std::to_string(uartSpeeds[index])}),
+                    index);
     s.setInt("rs_speed", -1);
     // The simulated card's moving inputs, one bit per input; saved so a configuration keeps them.
     if (simulatedCard()) {
@@ -157,7 +164,9 @@ bool dvrBoard_xecap::searchCard() {
     return true;
 }
 
-bool dvrBoard_xecap::probe() { return searchCard(); }
+bool dvrBoard_xecap::probe() {
+    return searchCard();
+}
 
 bool dvrBoard_xecap::open() {
     if (opened_)
@@ -172,7 +181,9 @@ bool dvrBoard_xecap::open() {
         logError("%s", translated("XeCap board not found.").c_str());
         return false;
     }
-    logMessage("%s", dvrTranslatedMessage::compose("XeCap board (%d) added.", "%d", {std::to_string(cardIndex_)}).c_str());
+    logMessage(
+        "%s",
+        dvrTranslatedMessage::compose("XeCap board (%d) added.", "%d", {std::to_string(cardIndex_)}).c_str());
     {
         std::lock_guard<std::mutex> guard(rs485Lock_);
         rs485Open_ = false;
@@ -183,8 +194,9 @@ bool dvrBoard_xecap::open() {
         std::lock_guard<std::mutex> guard(stateLock_);
         transferOn_.fill(false);
         scheduler_.setup(frames, camerasPerGroup_);
-        schedules_.assign(static_cast<std::size_t>(groups_.load()),
-                          std::vector<int>(static_cast<std::size_t>(frames), dvrXecapSlotScheduler::emptySlot));
+        schedules_.assign(
+            static_cast<std::size_t>(groups_.load()),
+            std::vector<int>(static_cast<std::size_t>(frames), dvrXecapSlotScheduler::emptySlot));
     }
     opened_ = true;
     if (digitalExtension)
@@ -277,7 +289,9 @@ bool dvrBoard_xecap::isTransferOn(int input) const {
     return transferOn_[static_cast<std::size_t>(input)];
 }
 
-int dvrBoard_xecap::getInputCount() const { return channels_; }
+int dvrBoard_xecap::getInputCount() const {
+    return channels_;
+}
 
 int dvrBoard_xecap::groupLoad(int input, int excludedInput) const {
     int groups = groups_;
@@ -424,18 +438,21 @@ int dvrBoard_xecap::pollDigitalIO() {
 }
 
 bool dvrBoard_xecap::setBrightness(int input, int value) {
-    return validCardInput(input) && driver_->setPictureControl(cardIndex_, input, dvrXecapDriver::Control::brightness,
-                                                               value) == dvrXecapDriver::success;
+    return validCardInput(input) &&
+           driver_->setPictureControl(cardIndex_, input, dvrXecapDriver::Control::brightness, value) ==
+               dvrXecapDriver::success;
 }
 
 bool dvrBoard_xecap::setContrast(int input, int value) {
-    return validCardInput(input) && driver_->setPictureControl(cardIndex_, input, dvrXecapDriver::Control::contrast,
-                                                               value) == dvrXecapDriver::success;
+    return validCardInput(input) &&
+           driver_->setPictureControl(cardIndex_, input, dvrXecapDriver::Control::contrast, value) ==
+               dvrXecapDriver::success;
 }
 
 bool dvrBoard_xecap::setSharpness(int input, int value) {
-    return validCardInput(input) && driver_->setPictureControl(cardIndex_, input, dvrXecapDriver::Control::sharpness,
-                                                               value) == dvrXecapDriver::success;
+    return validCardInput(input) &&
+           driver_->setPictureControl(cardIndex_, input, dvrXecapDriver::Control::sharpness, value) ==
+               dvrXecapDriver::success;
 }
 
 bool dvrBoard_xecap::setColor(int input, int value) {
@@ -453,7 +470,8 @@ bool dvrBoard_xecap::setColor(int input, int value) {
 
 bool dvrBoard_xecap::setHue(int input, int value) {
     return validCardInput(input) &&
-           driver_->setPictureControl(cardIndex_, input, dvrXecapDriver::Control::hue, value) == dvrXecapDriver::success;
+           driver_->setPictureControl(cardIndex_, input, dvrXecapDriver::Control::hue, value) ==
+               dvrXecapDriver::success;
 }
 
 bool dvrBoard_xecap::waitForFrame(int input, int timeoutMilliseconds) {
@@ -488,7 +506,8 @@ bool dvrBoard_xecap::grabFrame(int input, dvrImage* image) {
     // A picture of another size (the resolution changed meanwhile) does not fit the buffers.
     if (!picture || picture->width != image->width() || picture->height != image->height())
         return false;
-    std::size_t size = static_cast<std::size_t>(picture->width) * static_cast<std::size_t>(picture->height) * 2;
+    std::size_t size =
+        static_cast<std::size_t>(picture->width) * static_cast<std::size_t>(picture->height) * 2;
     size = std::min({size, image->frameSize(), picture->bytes.size()});
     std::memcpy(image->captureBuffer(), picture->bytes.data(), size);
     return true;
@@ -497,7 +516,8 @@ bool dvrBoard_xecap::grabFrame(int input, dvrImage* image) {
 bool dvrBoard_xecap::openRS485() {
     dvrSettingSet* settings = getSettings();
     if (settings->getInt("dio_enable") == 0) {
-        logError("%s", translated("XE_RS485 is not available! The DI/O extension has not been enabled.").c_str());
+        logError("%s",
+                 translated("XE_RS485 is not available! The DI/O extension has not been enabled.").c_str());
         return false;
     }
     int speed = settings->getInt("rs_speed");

@@ -105,6 +105,11 @@ public:
     // The simulated card behind this board, or null with another driver.
     dvrXecapSimulatedCard* simulatedCard() const;
 
+    // Besides the settings' reactions, a board on the simulated card takes these lines (values
+    // are 0-based input or contact numbers):
+    //   "sim_motion" (a saved setting): one bit per input that shows moving boxes, default 5;
+    //   "sim_signal_off", "sim_signal_on": the input loses or regains its video signal;
+    //   "sim_contact_close", "sim_contact_open": a digital input contact.
     int applySet(const dvrCommand& command) override;
 
 private:
@@ -113,7 +118,9 @@ private:
     int groupLoad(int input, int excludedInput) const;
     int bandwidthLoad(int excludedInput) const;
     bool validLine(int index) const { return index >= 0 && index < digitalLines; }
-    bool validCardInput(int input) const { return input >= 0 && input < dvrXecapDriver::maximumInputs && input < getInputCount(); }
+    bool validCardInput(int input) const {
+        return input >= 0 && input < dvrXecapDriver::maximumInputs && input < getInputCount();
+    }
     bool isTransferOn(int input) const;
     void writeOsd(int layer, int position, const std::string& text);
     void clearOsd();

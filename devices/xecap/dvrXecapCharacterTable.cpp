@@ -13,7 +13,8 @@ constexpr int asciiCount = 0x7F - 0x20;
 static_assert(asciiCount + static_cast<int>(std::size(latinCharacters)) == dvrXecapCharacterTable::size);
 
 char32_t characterAt(int position) {
-    return position < asciiCount ? static_cast<char32_t>(0x20 + position) : latinCharacters[position - asciiCount];
+    return position < asciiCount ? static_cast<char32_t>(0x20 + position)
+                                 : latinCharacters[position - asciiCount];
 }
 
 // Font codes follow table order and step over 127, the card's mark for an unknown character.
@@ -53,10 +54,16 @@ std::vector<std::uint8_t> dvrXecapCharacterTable::encode(std::string_view text) 
     std::size_t i = 0;
     while (i < text.size()) {
         unsigned char lead = static_cast<unsigned char>(text[i]);
-        std::size_t length = lead < 0x80 ? 1 : (lead & 0xE0) == 0xC0 ? 2 : (lead & 0xF0) == 0xE0 ? 3
-                                                                     : (lead & 0xF8) == 0xF0 ? 4 : 0;
+        std::size_t length = lead < 0x80             ? 1
+                             : (lead & 0xE0) == 0xC0 ? 2
+                             : (lead & 0xF0) == 0xE0 ? 3
+                             : (lead & 0xF8) == 0xF0 ? 4
+                                                     : 0;
         bool whole = length > 0 && i + length <= text.size();
-        char32_t character = length == 1 ? lead : length == 2 ? lead & 0x1F : length == 3 ? lead & 0x0F : lead & 0x07;
+        char32_t character = length == 1   ? lead
+                             : length == 2 ? lead & 0x1F
+                             : length == 3 ? lead & 0x0F
+                                           : lead & 0x07;
         for (std::size_t k = 1; whole && k < length; ++k) {
             unsigned char next = static_cast<unsigned char>(text[i + k]);
             if ((next & 0xC0) != 0x80)

@@ -26,7 +26,8 @@ struct Colour {
 
 class Canvas {
 public:
-    Canvas(std::vector<std::uint8_t>& bytes, int width, int height) : bytes_(bytes), width_(width), height_(height) {}
+    Canvas(std::vector<std::uint8_t>& bytes, int width, int height)
+        : bytes_(bytes), width_(width), height_(height) {}
 
     void fill(int left, int top, int width, int height, Colour colour) {
         int right = std::min(left + width, width_);
@@ -41,14 +42,16 @@ public:
         if (x < 0 || x >= width_ || y < 0 || y >= height_)
             return;
         std::size_t pair = (static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) +
-                            static_cast<std::size_t>(x & ~1)) * 2;
+                            static_cast<std::size_t>(x & ~1)) *
+                           2;
         bytes_[pair] = u;
         bytes_[pair + 2] = v;
     }
 
     void put(int x, int y, Colour colour) {
-        std::size_t pixel = (static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) +
-                             static_cast<std::size_t>(x)) * 2;
+        std::size_t pixel =
+            (static_cast<std::size_t>(y) * static_cast<std::size_t>(width_) + static_cast<std::size_t>(x)) *
+            2;
         std::size_t pair = pixel & ~static_cast<std::size_t>(3);
         bytes_[pixel + 1] = colour.luma;
         bytes_[pair] = colour.u;

@@ -32,7 +32,8 @@ std::string elapsedClock(std::uint64_t seconds) {
 } // namespace
 
 dvrXecapSimulatedCard::dvrXecapSimulatedCard(Pace pace, int chipType, int channelCount)
-    : pace_(pace), chipType_(chipType), channelCount_(std::clamp(channelCount, 0, dvrXecapDriver::maximumInputs)) {
+    : pace_(pace), chipType_(chipType),
+      channelCount_(std::clamp(channelCount, 0, dvrXecapDriver::maximumInputs)) {
     for (int input = 0; input < dvrXecapDriver::maximumInputs; ++input) {
         inputs_[input].moving = (defaultMotionInputs >> input) & 1u;
         inputs_[input].controls.fill(128);
@@ -42,7 +43,9 @@ dvrXecapSimulatedCard::dvrXecapSimulatedCard(Pace pace, int chipType, int channe
         layer.fill(dvrXecapCharacterTable::code(' '));
 }
 
-dvrXecapSimulatedCard::~dvrXecapSimulatedCard() { stopThread(); }
+dvrXecapSimulatedCard::~dvrXecapSimulatedCard() {
+    stopThread();
+}
 
 int dvrXecapSimulatedCard::groupCount() const {
     if (chipType_ == 3)
@@ -52,7 +55,9 @@ int dvrXecapSimulatedCard::groupCount() const {
     return 4;
 }
 
-dvrXecapDriver::Detail dvrXecapSimulatedCard::detail() const { return {chipType_, channelCount_}; }
+dvrXecapDriver::Detail dvrXecapSimulatedCard::detail() const {
+    return {chipType_, channelCount_};
+}
 
 int dvrXecapSimulatedCard::open(int mode, int videoFormat) {
     {
@@ -111,7 +116,8 @@ int dvrXecapSimulatedCard::setVideoSlices(int group, const std::vector<int>& slo
 
 int dvrXecapSimulatedCard::startTransfer(int input, int resolution) {
     std::lock_guard<std::mutex> guard(lock_);
-    if (!open_ || input < 0 || input >= channelCount_ || resolution < 1 || resolution >= dvrXecapResolutions::count)
+    if (!open_ || input < 0 || input >= channelCount_ || resolution < 1 ||
+        resolution >= dvrXecapResolutions::count)
         return dvrXecapDriver::failed;
     inputs_[input].transfer = true;
     inputs_[input].resolution = resolution;
@@ -134,7 +140,8 @@ int dvrXecapSimulatedCard::waitForNewest(int input, int timeoutMilliseconds,
         return dvrXecapDriver::failed;
     Input& state = inputs_[input];
     std::uint64_t generation = state.cancelGeneration;
-    auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(timeoutMilliseconds, 0));
+    auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(std::max(timeoutMilliseconds, 0));
     bool arrived = pictureArrived_.wait_until(guard, deadline, [&] {
         return state.cancelGeneration != generation || !state.transfer ||
                (state.newest && state.newest->sequence > state.handedOut);
@@ -315,7 +322,8 @@ void dvrXecapSimulatedCard::deliver(const std::vector<Delivery>& deliveries, con
         picture->height = size.height;
         picture->sequence = delivery.sequence;
         dvrXecapPictureRenderer::render(
-            {size.width, size.height, delivery.input, delivery.moving, delivery.sequence, clock}, picture->bytes);
+            {size.width, size.height, delivery.input, delivery.moving, delivery.sequence, clock},
+            picture->bytes);
         pictures.push_back(std::move(picture));
     }
     std::lock_guard<std::mutex> guard(lock_);
@@ -409,6 +417,11 @@ int dvrXecapSimulatedCard::transferResolution(int input) const {
 std::uint64_t dvrXecapSimulatedCard::picturesDelivered(int input) const {
     std::lock_guard<std::mutex> guard(lock_);
     return validInput(input) ? inputs_[input].delivered : 0;
+}
+
+std::uint64_t dvrXecapSimulatedCard::lastPictureTaken(int input) const {
+    std::lock_guard<std::mutex> guard(lock_);
+    return validInput(input) ? inputs_[input].handedOut : 0;
 }
 
 std::vector<int> dvrXecapSimulatedCard::slotTable(int group) const {

@@ -82,6 +82,8 @@ public:
     int transferResolution(int input) const;
     // Pictures the input has been given since the card was made.
     std::uint64_t picturesDelivered(int input) const;
+    // The number of the last picture a wait handed out for the input (0 before the first).
+    std::uint64_t lastPictureTaken(int input) const;
     std::vector<int> slotTable(int group) const;
     std::uint32_t digitalOutputs() const;
     // -1 until the board switches it.

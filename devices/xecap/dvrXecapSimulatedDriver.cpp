@@ -2,8 +2,8 @@
 
 #include <algorithm>
 
-dvrXecapSimulatedDriver::dvrXecapSimulatedDriver(dvrXecapSimulatedCard::Pace pace, int cardCount, int chipType,
-                                                 int channelCount) {
+dvrXecapSimulatedDriver::dvrXecapSimulatedDriver(dvrXecapSimulatedCard::Pace pace, int cardCount,
+                                                 int chipType, int channelCount) {
     for (int number = 0; number < std::clamp(cardCount, 0, 8); ++number)
         cards_.push_back(std::make_unique<dvrXecapSimulatedCard>(pace, chipType, channelCount));
 }
@@ -104,7 +104,8 @@ int dvrXecapSimulatedDriver::escapeUart(int number) {
     return found ? found->escapeUart() : failed;
 }
 
-int dvrXecapSimulatedDriver::writeOsd(int number, int layer, int position, const std::uint8_t* codes, int length) {
+int dvrXecapSimulatedDriver::writeOsd(int number, int layer, int position, const std::uint8_t* codes,
+                                      int length) {
     dvrXecapSimulatedCard* found = card(number);
     return found ? found->writeOsd(layer, position, codes, length) : failed;
 }

@@ -17,7 +17,8 @@
 namespace {
 
 void set(dvrObject& object, const char* scope, const std::string& key, int value) {
-    object.applySet(dvrCommand::parse(std::string("set ") + scope + " x " + key + " int " + std::to_string(value)));
+    object.applySet(
+        dvrCommand::parse(std::string("set ") + scope + " x " + key + " int " + std::to_string(value)));
 }
 
 // A board with cameras on the given inputs, initialised and capturing; the capture threads'
@@ -134,6 +135,32 @@ TEST(dvrCameraXecapCaptureTest, TwoCardsCaptureAtOnce) {
     EXPECT_GE(driver.card(0).picturesDelivered(0), static_cast<std::uint64_t>(framesEach));
     EXPECT_GE(driver.card(1).picturesDelivered(3), static_cast<std::uint64_t>(framesEach));
     EXPECT_EQ(driver.card(0).picturesDelivered(3), 0u);
+}
+
+TEST(dvrCameraXecapCaptureTest, CaptureThreadsFindMotionOnlyOnMovingInputs) {
+    dvrCapturedLog log;
+    dvrXecapTestDriver driver;
+    CapturingBoard capture({0, 1}, 25);
+    driver.card().setMotionInputs(0x1);
+    dvrCamera_xecap& moving = *capture.cameras[0];
+    dvrCamera_xecap& still = *capture.cameras[1];
+    moving.start();
+    still.start();
+    // The next frame passes once both threads have taken their pictures, so every grab sees the
+    // boxes one step further; until each thread has grabbed a few pictures after its first.
+    dvrXecapSimulatedCard& card = driver.card();
+    while (moving.statistics().framesGrabbed() < 4 || still.statistics().framesGrabbed() < 4) {
+        bool taken = card.lastPictureTaken(0) == card.picturesDelivered(0) &&
+                     card.lastPictureTaken(1) == card.picturesDelivered(1);
+        if (taken)
+            card.advanceFrames(1);
+        std::this_thread::yield();
+    }
+    moving.stop();
+    still.stop();
+    EXPECT_GT(moving.statistics().lastMotion(), 0);
+    EXPECT_EQ(still.statistics().lastMotion(), 0);
+    EXPECT_FALSE(driver.card().isTransferOn(0)) << "stopping the camera stops its input";
 }
 
 TEST(dvrCameraXecapCaptureTest, TheDefaultCardDeliversInRealTime) {

@@ -14,7 +14,8 @@
 namespace {
 
 void set(dvrObject& object, const char* scope, const std::string& key, int value) {
-    object.applySet(dvrCommand::parse(std::string("set ") + scope + " x " + key + " int " + std::to_string(value)));
+    object.applySet(
+        dvrCommand::parse(std::string("set ") + scope + " x " + key + " int " + std::to_string(value)));
 }
 
 // An opened board (PAL unless told otherwise) on simulated card 0 and cameras on its inputs.

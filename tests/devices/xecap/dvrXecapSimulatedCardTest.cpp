@@ -76,7 +76,8 @@ TEST(dvrXecapSimulatedCardTest, WaitHandsOutTheNewestPictureOnce) {
     EXPECT_EQ(picture->width, 352);
     EXPECT_EQ(picture->height, 288);
     EXPECT_EQ(picture->bytes.size(), 352u * 288u * 2u);
-    EXPECT_EQ(card.waitForNewest(0, 0, picture), dvrXecapDriver::timedOut) << "the same picture is not handed out twice";
+    EXPECT_EQ(card.waitForNewest(0, 0, picture), dvrXecapDriver::timedOut)
+        << "the same picture is not handed out twice";
     EXPECT_EQ(card.waitForNewest(9, 0, picture), dvrXecapDriver::failed) << "no transfer";
     EXPECT_EQ(card.waitForNewest(16, 0, picture), dvrXecapDriver::failed) << "beyond the 16 channels";
 }

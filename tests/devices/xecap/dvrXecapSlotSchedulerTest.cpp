@@ -20,7 +20,8 @@ std::vector<int> slotsOf(const std::vector<int>& slots, int camera) {
 TEST(dvrXecapSlotSchedulerTest, SetupDerivesSlotsAndCameras) {
     struct Case {
         int frames, cameras, slots, camerasKept;
-    } cases[] = {{25, 4, 25, 4}, {30, 4, 30, 4}, {31, 33, 1, 1}, {62, 66, 1, 1}, {0, 0, 1, 1}, {40, 40, 9, 7}};
+    } cases[] = {{25, 4, 25, 4}, {30, 4, 30, 4}, {31, 33, 1, 1},
+                 {62, 66, 1, 1}, {0, 0, 1, 1},   {40, 40, 9, 7}};
     for (const Case& c : cases) {
         dvrXecapSlotScheduler scheduler;
         scheduler.setup(c.frames, c.cameras);

@@ -7,4 +7,6 @@ dvrXecapTestDriver::dvrXecapTestDriver(int chipType, int channelCount)
     dvrXecapDriver::use(driver_);
 }
 
-dvrXecapTestDriver::~dvrXecapTestDriver() { dvrXecapDriver::use(nullptr); }
+dvrXecapTestDriver::~dvrXecapTestDriver() {
+    dvrXecapDriver::use(nullptr);
+}
