@@ -58,6 +58,22 @@ dvrUserInterface::Answer dvrHeadlessUserInterface::ask(const std::string& title,
     return safeAnswer;
 }
 
+std::vector<int> dvrHeadlessUserInterface::chooseItems(const std::string& title, const std::vector<std::string>& items,
+                                                        const std::vector<int>& suggested) {
+    std::vector<int> chosen;
+    std::string text;
+    for (int index : suggested) {
+        if (index < 0 || index >= static_cast<int>(items.size()))
+            continue;
+        chosen.push_back(index);
+        text += (text.empty() ? "" : ", ") + items[static_cast<std::size_t>(index)];
+    }
+    text = "[" + text + "]";
+    logMessage("%s: %s", title.c_str(), text.c_str());
+    tell(title, text);
+    return chosen;
+}
+
 std::optional<dvrUserInterface::ChosenFile> dvrHeadlessUserInterface::chooseFile(const std::string& title,
                                                                                  const std::string&, bool) {
     std::string text = dvrTranslation::translate("[Cancel]");

@@ -2,6 +2,7 @@
 
 #include <optional>
 #include <string>
+#include <vector>
 
 // The dialogs and message boxes the core needs from whoever talks to the user. The desktop
 // program implements it with windows; the headless recorder with log lines and standard error,
@@ -29,6 +30,10 @@ public:
     // "Description (*.ext)|*.ext" form.
     virtual std::optional<ChosenFile> chooseFile(const std::string& title, const std::string& wildcard,
                                                  bool forSaving) = 0;
+    // The items chosen in a multiple-choice list, as indexes in ascending order; suggested is
+    // what a user who only confirms the list gets. Empty when cancelled.
+    virtual std::vector<int> chooseItems(const std::string& title, const std::vector<std::string>& items,
+                                         const std::vector<int>& suggested) = 0;
     // A progress dialog: begin, any number of updates (0 to 100), end.
     virtual void beginProgress(const std::string& title, const std::string& text) = 0;
     virtual void updateProgress(int percent) = 0;

@@ -10,9 +10,11 @@
 #include "console/dvrConsole.h"
 #include "dialog/dvrUserInterface.h"
 #include "dvrBoardContainer.h"
+#include "dvrCamera.h"
 #include "dvrCore.h"
 #include "dvrPortTable.h"
 #include "dvrStorageStartUp.h"
+#include "language/dvrTranslatedMessage.h"
 #include "language/dvrTranslation.h"
 #include "log/dvrLog.h"
 #include "log/dvrLogFile.h"
@@ -162,6 +164,50 @@ void dvrApplication::runFirstRunTasks() {
         skipped("The capture board of the first-run tasks");
         return;
     }
+    dvrUserInterface* userInterface = dvrUserInterface::instance();
+    dvrConsole* console = dvrConsole::instance();
+    dvrCore* core = dvrCore::instance();
+    if (!userInterface || !console || !core)
+        return;
+    std::string question = dvrTranslatedMessage::compose(
+        "This is the first time %s is run on this computer.\nThe following dialogs will allow you to do automated "
+        "tasks\nto speed up the system setup.",
+        "%s", {programName});
+    // A fresh recorder without cameras records nothing, so confirming is the expected answer.
+    if (userInterface->ask(programName, question, dvrUserInterface::Buttons::okCancel, dvrUserInterface::Answer::ok) !=
+        dvrUserInterface::Answer::ok)
+        return;
+
+    struct Task {
+        int cameras;
+        int framerate;
+    };
+    static constexpr Task tasks[] = {{16, 6}, {24, 4}, {32, 3}};
+    std::vector<std::string> items;
+    for (const Task& task : tasks)
+        items.push_back(
+            dvrTranslatedMessage::compose("Add a XeCap100 board and %d cameras", "%d", {std::to_string(task.cameras)}));
+    std::vector<int> chosen =
+        userInterface->chooseItems(dvrTranslation::translate("Select tasks to run"), items, {0});
+    std::sort(chosen.begin(), chosen.end());
+
+    userInterface->beginProgress(programName, dvrTranslation::translate("Executing the commands..."));
+    int progress = 0;
+    for (int index : chosen) {
+        if (index < 0 || index >= static_cast<int>(std::size(tasks)))
+            continue;
+        const Task& task = tasks[index];
+        progress = std::min(100, progress + 10);
+        userInterface->updateProgress(progress);
+        console->run("AddCard xecap XeCap1");
+        for (int input = 0; input < task.cameras; ++input) {
+            std::string name = "XeCap1_" + std::to_string(input + 1);
+            console->run("AddCamera XeCap1 " + std::to_string(input) + " " + name);
+            if (dvrCamera* camera = core->findCamera(name))
+                camera->getSettings()->changeInt("framerate", task.framerate);
+        }
+    }
+    userInterface->endProgress();
 }
 
 void dvrApplication::startWatchdogProgram() {

@@ -28,6 +28,19 @@ dvrScriptedUserInterface::chooseFile(const std::string& title, const std::string
     return file;
 }
 
+std::vector<int> dvrScriptedUserInterface::chooseItems(const std::string& title, const std::vector<std::string>& items,
+                                                       const std::vector<int>& suggested) {
+    std::string list;
+    for (const std::string& item : items)
+        list += (list.empty() ? "" : "|") + item;
+    events.push_back("choose " + title + " " + list);
+    if (choices.empty())
+        return suggested;
+    std::vector<int> chosen = choices.front();
+    choices.pop_front();
+    return chosen;
+}
+
 void dvrScriptedUserInterface::beginProgress(const std::string&, const std::string& text) {
     events.push_back("progress " + text);
 }

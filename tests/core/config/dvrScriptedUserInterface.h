@@ -22,15 +22,19 @@ public:
                Answer safeAnswer) override;
     std::optional<ChosenFile> chooseFile(const std::string& title, const std::string& wildcard,
                                          bool forSaving) override;
+    std::vector<int> chooseItems(const std::string& title, const std::vector<std::string>& items,
+                                 const std::vector<int>& suggested) override;
     void beginProgress(const std::string& title, const std::string& text) override;
     void updateProgress(int percent) override;
     void endProgress() override;
 
     std::deque<Answer> answers;
     std::deque<std::optional<ChosenFile>> files;
+    // Chosen items; when empty the suggested ones are chosen.
+    std::deque<std::vector<int>> choices;
 
     std::vector<Question> questions;
-    // "message <icon> <text>", "file <title> <wildcard> save|open", "progress <text>",
+    // "message <icon> <text>", "file <title> <wildcard> save|open", "choose <title> <items, |-separated>", "progress <text>",
     // "progress <percent>", "progress end".
     std::vector<std::string> events;
 };

@@ -52,6 +52,9 @@ public:
     std::optional<ChosenFile> chooseFile(const std::string&, const std::string&, bool) override {
         return std::nullopt;
     }
+    std::vector<int> chooseItems(const std::string&, const std::vector<std::string>&, const std::vector<int>&) override {
+        return {};
+    }
     void beginProgress(const std::string&, const std::string&) override {}
     void updateProgress(int) override {}
     void endProgress() override {}
