@@ -275,6 +275,8 @@ void dvrCamera::startCaptureThread() {
     captureThread_->start();
 }
 
+bool dvrCamera::isCapturing() const { return captureThread_ && captureThread_->isRunning(); }
+
 void dvrCamera::stopCaptureThread() {
     if (captureThread_)
         captureThread_->stop();

@@ -52,6 +52,8 @@ public:
     // 0-based input, -1 when not attached.
     int getInput() const { return input_; }
     bool isStarted() const { return started_; }
+    // Whether the capture thread runs.
+    bool isCapturing() const;
     bool isReinitialising() const { return reinitialising_; }
     // 1 PAL, 0 NTSC; taken from the board when the camera is made.
     int getVideoStandard() const { return videoStandard_; }

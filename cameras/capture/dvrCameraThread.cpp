@@ -167,6 +167,8 @@ dvrCameraThread::PassResult dvrCameraThread::lockedPass(std::stop_token& stop, P
     state.motionTriggered = outcome.motionTriggered;
     compressAndHandOver(state, *image);
     state.compressedSize = static_cast<int>(image->compressedSize());
+    state.width = image->width();
+    state.height = image->height();
     return PassResult::frameDone;
 }
 
@@ -251,8 +253,21 @@ void dvrCameraThread::finishPass(PassState& state) {
         decision_.frameRecorded();
         dropEpisode_ = false;
     }
+    if (!firstFrameLogged_) {
+        firstFrameLogged_ = true;
+        logMessage("[CAPTURE] Camera %s captures %d x %d pictures.\n", camera_.getName().c_str(), state.width,
+                   state.height);
+    }
     // One change per pass, so readers never see the indicator blink within a frame.
-    if (!state.remote)
-        camera_.setMotionRecording(state.motionTriggered && state.handOff);
+    if (!state.remote) {
+        bool recordingMotion = state.motionTriggered && state.handOff;
+        bool started = recordingMotion && !camera_.isMotionRecording();
+        camera_.setMotionRecording(recordingMotion);
+        std::int64_t now = monotonicMilliseconds();
+        if (started && (lastMotionLog_ == 0 || now - lastMotionLog_ >= motionLogMilliseconds)) {
+            lastMotionLog_ = now;
+            logMessage("[CAPTURE] Motion recorded on camera %s.\n", camera_.getName().c_str());
+        }
+    }
     camera_.statistics().addCompressedSize(state.compressedSize);
 }

@@ -25,6 +25,8 @@ public:
     static constexpr int watchdogTimeoutSeconds = 200;
     static constexpr int storeAttempts = 100;
     static constexpr std::chrono::milliseconds storeRetryPause{5};
+    // Motion that starts is logged at most this often per camera.
+    static constexpr std::int64_t motionLogMilliseconds = 10000;
 
     explicit dvrCameraThread(dvrCamera& camera);
     // Stops the thread.
@@ -54,6 +56,8 @@ private:
         bool retryStore = false; // the storage queue was full: pendingRecord_/pendingData_ wait
         int stored = 0;
         int compressedSize = 0;
+        int width = 0;
+        int height = 0;
         std::int64_t grabbedAt = 0; // milliseconds, monotonic
     };
 
@@ -80,6 +84,8 @@ private:
     // Owned by the thread.
     bool streaming_ = false;
     bool dropEpisode_ = false;
+    bool firstFrameLogged_ = false;
+    std::int64_t lastMotionLog_ = 0; // milliseconds, monotonic
     std::uint64_t frameNumber_ = 0;
     dvrRecordingDecision decision_;
     dvrFrameRecord pendingRecord_;
