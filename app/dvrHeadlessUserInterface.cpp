@@ -5,6 +5,7 @@
 
 #include "language/dvrTranslation.h"
 #include "log/dvrLog.h"
+#include "text/dvrText.h"
 
 namespace {
 const char* answerWord(dvrUserInterface::Answer answer) {
@@ -52,7 +53,8 @@ void dvrHeadlessUserInterface::showMessage(const std::string& title, const std::
 
 dvrUserInterface::Answer dvrHeadlessUserInterface::ask(const std::string& title, const std::string& question,
                                                        Buttons, Answer safeAnswer) {
-    std::string text = question + " [" + dvrTranslation::translate(answerWord(safeAnswer)) + "]";
+    // A question becomes one log line, however many lines its dialog would show.
+    std::string text = dvrText::singleLine(question) + " [" + dvrTranslation::translate(answerWord(safeAnswer)) + "]";
     logMessage("%s", text.c_str());
     tell(title, text);
     return safeAnswer;
@@ -66,7 +68,7 @@ std::vector<int> dvrHeadlessUserInterface::chooseItems(const std::string& title,
         if (index < 0 || index >= static_cast<int>(items.size()))
             continue;
         chosen.push_back(index);
-        text += (text.empty() ? "" : ", ") + items[static_cast<std::size_t>(index)];
+        text += (text.empty() ? "" : ", ") + dvrText::singleLine(items[static_cast<std::size_t>(index)]);
     }
     text = "[" + text + "]";
     logMessage("%s: %s", title.c_str(), text.c_str());

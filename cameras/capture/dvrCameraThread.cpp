@@ -148,7 +148,11 @@ dvrCameraThread::PassResult dvrCameraThread::lockedPass(std::stop_token& stop, P
     frame.permitted = globalRecordingPermitted();
     if (stop.stop_requested())
         return PassResult::end;
-    if (!state.remote) {
+    if (!state.remote && frameNumber_ == 1) {
+        // The first picture of a run becomes the reference: against the empty buffer it would
+        // count as motion in every camera at every start.
+        image->refreshReference();
+    } else if (!state.remote) {
         frame.motionAmount = camera_.detectMotion();
         camera_.statistics().setLastMotion(frame.motionAmount);
         if (frame.motionAmount > 0 && frame.permitted)

@@ -16,43 +16,12 @@
 #include "dvrCapturedLog.h"
 #include "dvrHeadlessRecorder.h"
 #include "dvrHeadlessUserInterface.h"
+#include "dvrInputPipe.h"
 #include "dvrTemporaryDirectory.h"
 #include "settings/dvrGlobalSettings.h"
 #include "settings/dvrSettingSet.h"
 
 namespace {
-
-// A pipe whose read end plays the recorder's standard input.
-class InputPipe {
-public:
-    InputPipe() {
-        if (pipe(ends_) != 0)
-            throw std::runtime_error("pipe");
-    }
-    ~InputPipe() {
-        closeWriter();
-        close(ends_[0]);
-    }
-    int reader() const { return ends_[0]; }
-    int writer() const { return ends_[1]; }
-    void write(const std::string& text) {
-        std::size_t done = 0;
-        while (done < text.size()) {
-            ssize_t n = ::write(ends_[1], text.data() + done, text.size() - done);
-            if (n <= 0)
-                throw std::runtime_error("write");
-            done += static_cast<std::size_t>(n);
-        }
-    }
-    void closeWriter() {
-        if (ends_[1] >= 0)
-            close(ends_[1]);
-        ends_[1] = -1;
-    }
-
-private:
-    int ends_[2] = {-1, -1};
-};
 
 class dvrHeadlessRecorderTest : public ::testing::Test {
 protected:
@@ -71,7 +40,7 @@ protected:
 };
 
 TEST_F(dvrHeadlessRecorderTest, CommandsFromTheInputReachTheGlobalSettings) {
-    InputPipe input;
+    dvrInputPipe input;
     // A large writer would block on the pipe, so the input is written from its own thread.
     std::string longLine = "set global global customer string " + std::string(20000, 'x');
     std::thread writer([&] {
@@ -95,7 +64,7 @@ TEST_F(dvrHeadlessRecorderTest, CommandsFromTheInputReachTheGlobalSettings) {
 
 TEST_F(dvrHeadlessRecorderTest, StartUpRunsTheSettingsScriptOverTheDefaults) {
     directory.write("settings.mrd", "set global global customer string Warehouse\nset global global keyinterval int 3\n");
-    InputPipe input;
+    dvrInputPipe input;
     input.write("quit\n");
     dvrHeadlessRecorder recorder(input.reader(), inProcess());
     ASSERT_TRUE(recorder.startUp());
@@ -108,7 +77,7 @@ TEST_F(dvrHeadlessRecorderTest, StartUpRunsTheSettingsScriptOverTheDefaults) {
 
 TEST_F(dvrHeadlessRecorderTest, DialogsBecomeLogLinesAndLinesOnTheErrorOutput) {
     using Answer = dvrUserInterface::Answer;
-    InputPipe errors;
+    dvrInputPipe errors;
     dvrHeadlessUserInterface userInterface(errors.writer());
     userInterface.showMessage("Mirdal DVR", "No recordings space!", dvrUserInterface::Icon::error);
     EXPECT_EQ(userInterface.ask("Mirdal DVR", "Really quit?", dvrUserInterface::Buttons::yesNo, Answer::no), Answer::no);

@@ -231,10 +231,10 @@ TEST_F(dvrCameraThreadTest, NothingIsRecordedWithoutACodecOrAfterAFailedCompress
         std::string script;
         std::vector<std::uint64_t> stored;
     } cases[] = {
-        {"codec NULL", -1, 0, "MMMM", {}},
+        {"codec NULL", -1, 0, ".MMM", {}},
         // Noise does not fit the compressed-frame buffer: the frame before it must not be stored
         // again under the new time.
-        {"MJPEG frames too big for the buffer", 1, 1, "MNNM", {0, 3}},
+        {"MJPEG frames too big for the buffer", 1, 1, ".MNNM", {1, 4}},
     };
     for (const Case& c : cases) {
         settings()->setInt("codec", c.codec);
@@ -252,7 +252,7 @@ TEST_F(dvrCameraThreadTest, NothingIsRecordedWithoutACodecOrAfterAFailedCompress
 TEST_F(dvrCameraThreadTest, AFullQueueIsRetriedWithTheCameraUnlockedAndADroppedFrameIsNotCounted) {
     dvrCapturedLog log;
     sink.refusals = 3;
-    capture("M");
+    capture(".M");
     ASSERT_EQ(sink.frames.size(), 1u);
     EXPECT_EQ(sink.calls, 4);
     EXPECT_FALSE(sink.lockedDuringRetry);
@@ -260,7 +260,7 @@ TEST_F(dvrCameraThreadTest, AFullQueueIsRetriedWithTheCameraUnlockedAndADroppedF
 
     sink.frames.clear();
     sink.refusals = 1000;
-    capture("MM");
+    capture(".MM");
     EXPECT_TRUE(sink.frames.empty());
     EXPECT_EQ(camera.statistics().framesRecorded(), 1);
     EXPECT_EQ(log.all().find("being dropped"), log.all().rfind("being dropped")) << "logged once per episode";
@@ -313,7 +313,7 @@ TEST_F(dvrCameraThreadTest, RecordingRulesDecideWhatIsStored) {
     }
     // Motion seen but not allowed by its rule: measured, never recorded, no indicator.
     settings()->setText("recordbyrule", "false");
-    capture("M");
+    capture(".M");
     EXPECT_GT(camera.statistics().lastMotion(), 0);
     EXPECT_FALSE(camera.isMotionRecording());
 }
