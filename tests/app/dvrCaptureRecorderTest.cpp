@@ -12,6 +12,7 @@
 #include "dvrCapturedLog.h"
 #include "dvrCore.h"
 #include "dvrHeadlessRecorder.h"
+#include "dvrInProcessRecorderTest.h"
 #include "dvrInputPipe.h"
 #include "dvrTemporaryDirectory.h"
 #include "settings/dvrSettingSet.h"
@@ -19,20 +20,7 @@
 // The headless recorder capturing from the simulated capture card, in the test process.
 namespace {
 
-class dvrCaptureRecorderTest : public ::testing::Test {
-protected:
-    dvrApplication::Options inProcess() const {
-        dvrApplication::Options options;
-        options.lockDirectory = directory.path();
-        options.openLog = false;
-        options.startWatchdogProgram = false;
-        return options;
-    }
-
-    dvrTemporaryDirectory directory;
-    dvrWorkingDirectory inDirectory{directory.path()};
-    dvrCapturedLog log;
-};
+using dvrCaptureRecorderTest = dvrInProcessRecorderTest;
 
 TEST_F(dvrCaptureRecorderTest, AFreshRecorderAddsTheCaptureBoardAndCamerasOfTheFirstTask) {
     dvrInputPipe input;

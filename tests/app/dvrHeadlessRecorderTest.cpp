@@ -15,6 +15,7 @@
 
 #include "dvrCapturedLog.h"
 #include "dvrHeadlessRecorder.h"
+#include "dvrInProcessRecorderTest.h"
 #include "dvrHeadlessUserInterface.h"
 #include "dvrInputPipe.h"
 #include "dvrTemporaryDirectory.h"
@@ -23,21 +24,7 @@
 
 namespace {
 
-class dvrHeadlessRecorderTest : public ::testing::Test {
-protected:
-    // In the test process: the test collects the log itself, and no watchdog program starts.
-    dvrApplication::Options inProcess() const {
-        dvrApplication::Options options;
-        options.lockDirectory = directory.path();
-        options.openLog = false;
-        options.startWatchdogProgram = false;
-        return options;
-    }
-
-    dvrTemporaryDirectory directory;
-    dvrWorkingDirectory inDirectory{directory.path()};
-    dvrCapturedLog log;
-};
+using dvrHeadlessRecorderTest = dvrInProcessRecorderTest;
 
 TEST_F(dvrHeadlessRecorderTest, CommandsFromTheInputReachTheGlobalSettings) {
     dvrInputPipe input;
