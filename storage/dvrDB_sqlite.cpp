@@ -39,6 +39,7 @@ dvrDB_sqlite::~dvrDB_sqlite() {
     for (auto& [text, statement] : statements_)
         sqlite3_finalize(statement);
     statements_.clear();
+    sqlite3_finalize(insertStatement_);
     if (database_)
         sqlite3_close(database_);
 }
@@ -103,9 +104,14 @@ bool dvrDB_sqlite::insertRow(const dvrIndexRow& row) {
     if (!database_)
         return false;
     static const std::string text = insertRowText;
-    sqlite3_stmt* statement = prepared(text);
-    if (!statement)
+    if (!insertStatement_ && sqlite3_prepare_v3(database_, insertRowText, -1, SQLITE_PREPARE_PERSISTENT,
+                                                &insertStatement_, nullptr) != SQLITE_OK) {
+        logWarning("[DB] %s (%s)", sqlite3_errmsg(database_), insertRowText);
+        sqlite3_finalize(insertStatement_);
+        insertStatement_ = nullptr;
         return false;
+    }
+    sqlite3_stmt* statement = insertStatement_;
     sqlite3_bind_int64(statement, 1, row.time);
     sqlite3_bind_int64(statement, 2, row.milliseconds);
     sqlite3_bind_int64(statement, 3, row.bytes);

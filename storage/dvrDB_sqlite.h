@@ -58,4 +58,6 @@ private:
     std::string path_;
     sqlite3* database_ = nullptr;
     std::unordered_map<std::string, sqlite3_stmt*> statements_;
+    // The statement of every stored frame, kept apart from the cache so no lookup costs a hash.
+    sqlite3_stmt* insertStatement_ = nullptr;
 };

@@ -59,7 +59,7 @@ void dvrFileThread::run() {
         if (watchdog)
             watchdog->reportAlive(module);
         std::size_t size = 0;
-        if (buffer_ && parts_.queue.take(record, buffer_, size)) {
+        if (parts_.queue.take(record, buffer_, size)) {
             store(record, size);
             continue;
         }

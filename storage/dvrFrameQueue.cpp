@@ -28,7 +28,7 @@ bool dvrFrameQueue::add(const dvrFrameRecord& record, const std::uint8_t* data, 
             ++dropped_;
             return true;
         }
-        Slot& slot = slots_[count_];
+        Slot& slot = slots_[(first_ + count_) % slotCount];
         std::memcpy(slot.data, data, size);
         slot.record = record;
         slot.size = size;
@@ -38,20 +38,16 @@ bool dvrFrameQueue::add(const dvrFrameRecord& record, const std::uint8_t* data, 
     return true;
 }
 
-bool dvrFrameQueue::take(dvrFrameRecord& record, std::uint8_t* data, std::size_t& size) {
+bool dvrFrameQueue::take(dvrFrameRecord& record, std::uint8_t*& data, std::size_t& size) {
     std::lock_guard<std::mutex> guard(lock_);
-    if (count_ == 0)
+    if (count_ == 0 || data == nullptr)
         return false;
-    Slot& oldest = slots_[0];
-    std::memcpy(data, oldest.data, oldest.size);
+    Slot& oldest = slots_[first_];
     record = oldest.record;
     size = oldest.size;
-    // The oldest buffer becomes the spare at the end; the slots move down by one.
-    std::uint8_t* freed = oldest.data;
-    for (std::size_t i = 0; i + 1 < slotCount; ++i)
-        slots_[i] = slots_[i + 1];
-    slots_[slotCount - 1] = Slot{};
-    slots_[slotCount - 1].data = freed;
+    std::swap(data, oldest.data);
+    oldest.size = 0;
+    first_ = (first_ + 1) % slotCount;
     --count_;
     return true;
 }

@@ -10,8 +10,9 @@
 #include "capture/dvrFrameRecord.h"
 
 // Frames waiting for the writer. Capture threads copy one frame in under a short lock and never
-// wait for a disk; the writer takes the oldest. The data buffers are allocated once: taking a
-// frame hands the slot's buffer to the spare slot instead of copying the queue.
+// wait for a disk; the writer takes the oldest. The data buffers are allocated once and only
+// change hands: the slots form a ring, and taking a frame swaps the writer's buffer with the
+// slot's, so neither the queue nor the frame data is copied.
 class dvrFrameQueue {
 public:
     static constexpr std::size_t slotCount = 100;
@@ -30,9 +31,9 @@ public:
     // False when the queue is full (the caller may try again). A frame without data or with
     // bufferSize bytes or more is dropped, and true is returned.
     bool add(const dvrFrameRecord& record, const std::uint8_t* data, std::size_t size);
-    // Moves the oldest frame into the caller's record and buffer (bufferSize bytes); false when
-    // the queue is empty.
-    bool take(dvrFrameRecord& record, std::uint8_t* data, std::size_t& size);
+    // Hands the oldest frame to the caller: its record, and its data buffer in exchange for the
+    // caller's (a buffer of bufferSize bytes from mustAlloc). False when the queue is empty.
+    bool take(dvrFrameRecord& record, std::uint8_t*& data, std::size_t& size);
     // Waits until a frame is queued, wake() is called or the time is up.
     void waitForFrame(std::chrono::milliseconds timeout);
     void wake();
@@ -50,6 +51,7 @@ private:
     mutable std::mutex lock_;
     std::condition_variable arrived_;
     std::array<Slot, slotCount> slots_{};
+    std::size_t first_ = 0; // the oldest frame's slot
     std::size_t count_ = 0;
     std::uint64_t dropped_ = 0;
     bool woken_ = false;

@@ -2,6 +2,7 @@
 
 #include "dvrFrameQueue.h"
 #include "dvrStorageTestSupport.h"
+#include "log/dvrMemory.h"
 
 namespace {
 
@@ -13,11 +14,12 @@ TEST(dvrFrameQueue, HoldsNinetyNineFramesAndAcceptsAgainAfterATake) {
         ASSERT_TRUE(queue.add(frame.record, frame.data.data(), frame.data.size()));
     EXPECT_FALSE(queue.add(frame.record, frame.data.data(), frame.data.size()));
     EXPECT_EQ(queue.count(), 99u);
-    std::vector<std::uint8_t> buffer(dvrFrameQueue::bufferSize);
+    std::uint8_t* buffer = static_cast<std::uint8_t*>(mustAlloc("test", dvrFrameQueue::bufferSize));
     dvrFrameRecord record;
     std::size_t size = 0;
-    ASSERT_TRUE(queue.take(record, buffer.data(), size));
+    ASSERT_TRUE(queue.take(record, buffer, size));
     EXPECT_TRUE(queue.add(frame.record, frame.data.data(), frame.data.size()));
+    release("test", buffer);
 }
 
 TEST(dvrFrameQueue, DropsEmptyAndOversizedFramesButSaysTrue) {
@@ -37,26 +39,35 @@ TEST(dvrFrameQueue, DropsEmptyAndOversizedFramesButSaysTrue) {
 
 TEST(dvrFrameQueue, FramesOfSeveralCamerasLeaveInArrivalOrder) {
     dvrFrameQueue queue;
-    std::vector<std::uint8_t> buffer(dvrFrameQueue::bufferSize);
-    // Rotating buffers many times over must never mix up data and headers.
+    std::uint8_t* buffer = static_cast<std::uint8_t*>(mustAlloc("test", dvrFrameQueue::bufferSize));
+    // Going round the ring many times, swapping buffers, must never mix up data and headers;
+    // every round starts one slot further on.
+    dvrTestFrame first = makeTestFrame(10, 1);
+    ASSERT_TRUE(queue.add(first.record, first.data.data(), first.data.size()));
     for (int round = 0; round < 3; ++round) {
-        for (std::uint32_t i = 0; i < 99; ++i) {
+        for (std::uint32_t i = 0; i < 98; ++i) {
             dvrTestFrame frame = makeTestFrame(50 + i, 1000 + i, 0, i % 4, i % 3);
             ASSERT_TRUE(queue.add(frame.record, frame.data.data(), frame.data.size()));
         }
-        for (std::uint32_t i = 0; i < 99; ++i) {
-            dvrFrameRecord record;
-            std::size_t size = 0;
-            ASSERT_TRUE(queue.take(record, buffer.data(), size));
+        dvrFrameRecord record;
+        std::size_t size = 0;
+        ASSERT_TRUE(queue.take(record, buffer, size)); // the frame left from before
+        for (std::uint32_t i = 0; i < 98; ++i) {
+            ASSERT_TRUE(queue.take(record, buffer, size));
             dvrTestFrame expected = makeTestFrame(50 + i, 1000 + i, 0, i % 4, i % 3);
             EXPECT_EQ(record, expected.record);
             ASSERT_EQ(size, expected.data.size());
-            EXPECT_TRUE(std::equal(expected.data.begin(), expected.data.end(), buffer.begin()));
+            EXPECT_TRUE(std::equal(expected.data.begin(), expected.data.end(), buffer));
+            if (i == 97) {
+                ASSERT_TRUE(queue.add(first.record, first.data.data(), first.data.size()));
+            }
         }
     }
     dvrFrameRecord record;
     std::size_t size = 0;
-    EXPECT_FALSE(queue.take(record, buffer.data(), size));
+    ASSERT_TRUE(queue.take(record, buffer, size));
+    EXPECT_FALSE(queue.take(record, buffer, size));
+    release("test", buffer);
 }
 
 } // namespace
