@@ -22,5 +22,6 @@ run: build
 	mkdir -p $(RUN_DIR)
 	cp resources/demo/settings.mrd $(RUN_DIR)/settings.mrd
 	cp resources/demo/mirdal.drv $(RUN_DIR)/mirdal.drv
+	rm -rf $(RUN_DIR)/html && cp -r resources/html $(RUN_DIR)/html
 	cd $(RUN_DIR) && if [ -n "$$DISPLAY" ]; then exec ../$(BUILD_DIR)/app/mirdal; \
 	else exec ../$(BUILD_DIR)/app/mirdal --headless; fi
