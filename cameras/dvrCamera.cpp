@@ -291,7 +291,7 @@ bool dvrCamera::grab() {
     std::lock_guard<std::recursive_mutex> guard(imageLock_);
     dvrImage* image = captureImage();
     dvrBoard* board = board_.load();
-    if (image && board && !board->grabFrame(input_, image))
+    if (image && board && !board->grabFrame(input_, image->frameBuffer()))
         return false;
     takeCaptureTime();
     return true;

@@ -89,7 +89,7 @@ std::vector<dvrFreeInput> dvrBoard::listFreeInputs() const {
     return list;
 }
 
-bool dvrBoard::grabFrame(int, dvrImage*) { return false; }
+bool dvrBoard::grabFrame(int, const dvrFrameBuffer&) { return false; }
 
 int dvrBoard::watchdogTick() {
     std::lock_guard<std::mutex> guard(tickLock_);

@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
+#include "dvrFrameBuffer.h"
 #include "object/dvrObject.h"
 
-class dvrImage;
 
 // One free input as the add-camera dialog offers it.
 struct dvrFreeInput {
@@ -72,8 +72,8 @@ public:
     // Waits, without any camera lock held, until the input has a new picture or the time is up;
     // grabFrame then copies that picture without waiting. Boards that deliver at once need not wait.
     virtual bool waitForFrame(int /*input*/, int /*timeoutMilliseconds*/) { return true; }
-    // Fills the image with a picture of the input. The base has no picture to give.
-    virtual bool grabFrame(int input, dvrImage* image);
+    // Fills the buffer with a picture of the input. The base has no picture to give.
+    virtual bool grabFrame(int input, const dvrFrameBuffer& buffer);
     virtual std::string getTypeName() const { return "Null"; }
     // Called once per core refresh.
     virtual void update() {}

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <vector>
 
+#include "dvrFrameBuffer.h"
 #include "object/dvrNotifier.h"
 
 // A camera's frame buffers: the ring of capture buffers boards grab into, the reference frame
@@ -74,6 +75,8 @@ public:
     std::uint8_t* buffer(int number);
     std::uint8_t* captureBuffer() { return ring_[0].data(); }
     const std::uint8_t* captureBuffer() const { return ring_[0].data(); }
+    // The capture buffer as boards fill it.
+    dvrFrameBuffer frameBuffer() { return {captureBuffer(), frameSize(), width(), height(), format()}; }
     std::uint8_t* referenceFrame() { return reference_.data(); }
     // Conversion outputs and their work buffers: width x height x 4 bytes each.
     std::uint8_t* conversionOutput(bool secondary) { return (secondary ? secondaryOutput_ : primaryOutput_).data(); }

@@ -99,7 +99,7 @@ bool dvrCamera_xecap::grab() {
     std::lock_guard<std::recursive_mutex> guard(imageLock());
     dvrImage* image = getImage();
     dvrBoard* board = getBoard();
-    if (!image || !board || !board->grabFrame(getInput(), image))
+    if (!image || !board || !board->grabFrame(getInput(), image->frameBuffer()))
         return false;
     takeCaptureTime();
     return true;

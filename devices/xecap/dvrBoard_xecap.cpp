@@ -11,7 +11,6 @@
 #include "dvrXecapInputCamera.h"
 #include "dvrXecapResolutions.h"
 #include "dvrXecapSimulatedDriver.h"
-#include "image/dvrImage.h"
 #include "language/dvrTranslatedMessage.h"
 #include "language/dvrTranslation.h"
 #include "log/dvrLog.h"
@@ -492,11 +491,11 @@ bool dvrBoard_xecap::waitForFrame(int input, int timeoutMilliseconds) {
     return true;
 }
 
-bool dvrBoard_xecap::grabFrame(int input, dvrImage* image) {
+bool dvrBoard_xecap::grabFrame(int input, const dvrFrameBuffer& buffer) {
     if (!transferEnabled_)
         return false;
     watchdogTick();
-    if (!isStarted() || !isTransferOn(input) || !image)
+    if (!isStarted() || !isTransferOn(input) || buffer.isEmpty())
         return false;
     std::shared_ptr<const dvrXecapPicture> picture;
     {
@@ -504,12 +503,12 @@ bool dvrBoard_xecap::grabFrame(int input, dvrImage* image) {
         picture = std::move(waited_[static_cast<std::size_t>(input)]);
     }
     // A picture of another size (the resolution changed meanwhile) does not fit the buffers.
-    if (!picture || picture->width != image->width() || picture->height != image->height())
+    if (!picture || picture->width != buffer.width || picture->height != buffer.height)
         return false;
     std::size_t size =
         static_cast<std::size_t>(picture->width) * static_cast<std::size_t>(picture->height) * 2;
-    size = std::min({size, image->frameSize(), picture->bytes.size()});
-    std::memcpy(image->captureBuffer(), picture->bytes.data(), size);
+    size = std::min({size, buffer.size, picture->bytes.size()});
+    std::memcpy(buffer.data, picture->bytes.data(), size);
     return true;
 }
 

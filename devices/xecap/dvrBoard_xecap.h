@@ -72,7 +72,7 @@ public:
     bool setHue(int input, int value) override;
     int getCameraType(int) const override { return cameraType; }
     bool waitForFrame(int input, int timeoutMilliseconds) override;
-    bool grabFrame(int input, dvrImage* image) override;
+    bool grabFrame(int input, const dvrFrameBuffer& buffer) override;
     std::string getTypeName() const override { return "XeCap"; }
     void update() override;
 

@@ -45,7 +45,7 @@ public:
         level_ = 0;
     }
 
-    bool grabFrame(int, dvrImage* image) override {
+    bool grabFrame(int, const dvrFrameBuffer& buffer) override {
         std::lock_guard<std::mutex> guard(lock_);
         if (next_ >= script_.size()) {
             pastEnd_ = true;
@@ -53,14 +53,14 @@ public:
             return false;
         }
         char step = script_[next_++];
-        std::uint8_t* pixels = image->captureBuffer();
+        std::uint8_t* pixels = buffer.data;
         if (step == 'N') {
-            std::generate(pixels, pixels + image->frameSize(), [this] { return static_cast<std::uint8_t>(noise_()); });
+            std::generate(pixels, pixels + buffer.size, [this] { return static_cast<std::uint8_t>(noise_()); });
             return true;
         }
         if (step == 'M')
             level_ = level_ == 200 ? 0 : 200;
-        std::memset(pixels, level_, image->frameSize());
+        std::memset(pixels, level_, buffer.size);
         return true;
     }
 

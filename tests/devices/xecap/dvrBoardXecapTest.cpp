@@ -357,7 +357,7 @@ TEST_F(dvrBoardXecapTest, FrameWaitsNeedARunningInputAndStopInputEndsAPendingWai
     EXPECT_FALSE(board.waitForFrame(0, 0)) << "nothing delivered yet";
     card().advanceFrames(25);
     EXPECT_TRUE(board.waitForFrame(0, 0));
-    EXPECT_FALSE(board.grabFrame(0, nullptr));
+    EXPECT_FALSE(board.grabFrame(0, dvrFrameBuffer{}));
 
     std::atomic<bool> result{true};
     std::thread capture([&] { result = board.waitForFrame(0, 600000); });
