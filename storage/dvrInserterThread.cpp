@@ -116,8 +116,15 @@ void dvrInserterThread::run() {
 bool dvrInserterThread::commitBatch(dvrDB_sqlite& database) {
     readers_.waitForNone([this] { return stopping(); });
     std::lock_guard<std::mutex> statementGuard(storageStatementLock_);
-    if (!database.run("BEGIN TRANSACTION", {}))
+    if (!database.run("BEGIN TRANSACTION", {})) {
+        // Without a usable index the rows cannot be kept; holding them would only stall the
+        // deleter and, through it, the writer.
+        std::lock_guard<std::mutex> guard(lock_);
+        handledTotal_ += queue_.size();
+        logError("[DB] The index cannot be written; %zu index rows are lost.", queue_.size());
+        queue_.clear();
         return true;
+    }
     std::vector<Entry> taken;
     std::size_t inserted = 0;
     bool haveLast = false;

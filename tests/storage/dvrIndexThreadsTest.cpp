@@ -179,3 +179,23 @@ TEST_F(dvrIndexThreads, BacklogIsBoundedAndItsOverflowLogged) {
 }
 
 } // namespace
+
+namespace {
+
+TEST(dvrIndexThreadsWithoutIndex, RowsThatCannotBeWrittenNeverStallAFlush) {
+    dvrTemporaryDirectory directory;
+    dvrReaderCount readers;
+    std::mutex statementLock;
+    dvrCapturedLog log;
+    dvrInserterThread inserter(directory.file("missing/index.db"), readers, statementLock, [] { return true; },
+                               {std::chrono::hours(1), 1000});
+    inserter.start();
+    dvrIndexRow row;
+    row.partition = "D";
+    inserter.queueRow(row, 1);
+    inserter.flush(); // returns: the row is handled, if only by being given up
+    EXPECT_EQ(inserter.queued(), 0u);
+    EXPECT_TRUE(log.contains("index rows are lost")) << log.all();
+}
+
+} // namespace

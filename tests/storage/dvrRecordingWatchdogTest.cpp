@@ -36,3 +36,31 @@ TEST(dvrRecordingWatchdog, StoredFrameRenewsTheTime) {
 }
 
 } // namespace
+
+#include "console/dvrConsole.h"
+#include "settings/dvrGlobalSettings.h"
+#include "settings/dvrSettingSet.h"
+
+namespace {
+
+TEST(dvrRecordingWatchdog, PostsStopAndStartWithTheGlobalSettings) {
+    dvrConsole* console = dvrConsole::create();
+    dvrSettingSet* settings = dvrGlobalSettings::create();
+    dvrGlobalSettings::applyDefaults();
+    std::int64_t now = 0;
+    dvrRecordingWatchdog watchdog([&] { return now; });
+    now += 30 * 60 + 59; // the default delay of 30 minutes is not yet exceeded
+    watchdog.check();
+    EXPECT_EQ(console->queuedCount(), 0u);
+    now += 1;
+    watchdog.check();
+    EXPECT_EQ(console->queuedCount(), 2u); // "stop", then "start"
+    settings->setInt("recordwd", 0);
+    now += 24 * 3600;
+    watchdog.check();
+    EXPECT_EQ(console->queuedCount(), 2u);
+    dvrGlobalSettings::destroy();
+    dvrConsole::destroy();
+}
+
+} // namespace
