@@ -55,9 +55,15 @@ void dvrFileThread::run() {
             releaseAhead();
     }
     dvrFrameRecord record;
+    auto lastReport = std::chrono::steady_clock::time_point{};
     while (true) {
-        if (watchdog)
+        // Once a second is plenty for a time-out of 200 s, and keeps the watchdog's lock off
+        // the path of every frame.
+        const auto now = std::chrono::steady_clock::now();
+        if (watchdog && now - lastReport >= std::chrono::seconds(1)) {
             watchdog->reportAlive(module);
+            lastReport = now;
+        }
         std::size_t size = 0;
         if (parts_.queue.take(record, buffer_, size)) {
             store(record, size);
@@ -141,11 +147,16 @@ void dvrFileThread::store(const dvrFrameRecord& taken, std::size_t size) {
         ring.nextPage();
         pageEntered_ = false;
     }
-    if (!pageEntered_)
+    if (!pageEntered_) {
         enterPage();
-    if (!parts_.pages.use(ring.pagePath())) {
-        noteFailure("open", parts_.pages.lastError());
-        return;
+        pageOpen_ = false;
+    }
+    if (!pageOpen_) {
+        if (!parts_.pages.use(ring.pagePath())) {
+            noteFailure("open", parts_.pages.lastError());
+            return;
+        }
+        pageOpen_ = true;
     }
     dvrFrameRecord record = taken;
     // The data length decides; a header that says otherwise would make the record unreadable.
@@ -154,6 +165,7 @@ void dvrFileThread::store(const dvrFrameRecord& taken, std::size_t size) {
     const std::uint32_t offset = ring.position().offset;
     if (parts_.pages.write(prefix.data(), prefix.size(), buffer_, size, offset) != recordLength) {
         // Nothing is indexed and the position stays: the next frame writes over the remains.
+        pageOpen_ = false;
         noteFailure("write", parts_.pages.lastError());
         return;
     }

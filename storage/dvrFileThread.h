@@ -67,6 +67,8 @@ private:
     std::optional<dvrWritePosition> releasedAhead_;
     std::uint64_t releaseAheadRequest_ = 0;
     bool pageEntered_ = false;
+    // The page file of the position is open in the page writer.
+    bool pageOpen_ = false;
     int failuresInRow_ = 0;
     bool failing_ = false;
     bool nothingUsableReported_ = false;

@@ -1,6 +1,25 @@
 #include "dvrPageWriter.h"
 
 #include <cerrno>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+// A page file made just now is only found after a power cut once its directory entry is on the
+// disk too.
+void syncDirectoryOf(const std::string& path) {
+    std::size_t slash = path.find_last_of('/');
+    const std::string directory = slash == std::string::npos ? "." : path.substr(0, slash);
+    int descriptor = ::open(directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (descriptor >= 0) {
+        ::fsync(descriptor);
+        ::close(descriptor);
+    }
+}
+
+} // namespace
 
 dvrPageWriter::~dvrPageWriter() { close(); }
 
@@ -23,11 +42,15 @@ bool dvrPageWriter::use(const std::string& path) {
     if (file_ && file_->path() == path && file_->isOpen())
         return true;
     closeCurrent();
+    struct stat status{};
+    const bool existed = ::stat(path.c_str(), &status) == 0;
     auto file = std::make_unique<dvrFile>(path);
     if (!file->isOpen()) {
         lastError_ = file->lastError();
         return false;
     }
+    if (!existed)
+        syncDirectoryOf(path);
     file_ = std::move(file);
     return true;
 }
