@@ -18,7 +18,7 @@ packages=(
   # network cameras
   libcurl4-openssl-dev
   # test judges and the headless display
-  ffmpeg curl xvfb xauth openbox xdotool x11-utils imagemagick
+  ffmpeg curl chromium xvfb xauth openbox xdotool x11-utils imagemagick
   # decimal-comma locales, so tests can prove settings ignore the process locale
   locales
 )
