@@ -16,6 +16,8 @@ public:
         std::unique_ptr<dvrNetwork> connection;
         std::string requestLine;
         bool readWhole = true; // false: the request was refused while it was read
+        bool keepAlive = false; // the client wants the connection kept for its next request
+        std::string remainder;  // bytes of the next request that came with this one
     };
 
     // False once stopped; the request is dropped then.

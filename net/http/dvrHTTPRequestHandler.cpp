@@ -57,40 +57,39 @@ void dvrHTTPRequestHandler::refuse(dvrNetwork& connection) const {
     sendText(connection, 400, "[HTTP] Error: Bad request.\r\n");
 }
 
-void dvrHTTPRequestHandler::handle(std::string_view requestLine, dvrNetwork& connection,
+bool dvrHTTPRequestHandler::handle(std::string_view requestLine, bool keepAlive, dvrNetwork& connection,
                                    dvrPictureEncoder& encoder) const {
     dvrHTTPTrace::line("Pyydetty URL: ", requestLine);
     std::optional<dvrHTTPRequest> request = dvrHTTPRequest::parse(requestLine);
     if (!request || request->version().compare(0, 5, "HTTP/") != 0) {
         refuse(connection);
-        return;
+        return false;
     }
     if (request->method() != "GET") {
         sendText(connection, 405, "[HTTP] Error: Only GET method is supported.\r\n");
-        return;
+        return false;
     }
     std::optional<std::string> path = request->path();
     if (!path) {
         refuse(connection);
-        return;
+        return false;
     }
     if (path->compare(0, cameraPrefix.size(), cameraPrefix) == 0)
-        answerPicture(*request, *path, connection, encoder);
-    else
-        answerFile(*path, connection);
+        return answerPicture(*request, *path, keepAlive, connection, encoder);
+    return answerFile(*path, keepAlive, connection);
 }
 
-void dvrHTTPRequestHandler::answerPicture(const dvrHTTPRequest& request, std::string_view path,
+bool dvrHTTPRequestHandler::answerPicture(const dvrHTTPRequest& request, std::string_view path, bool keepAlive,
                                           dvrNetwork& connection, dvrPictureEncoder& encoder) const {
     std::shared_ptr<dvrHTTPCameraTable::Entry> entry;
     dvrHTTPCameraTable::Lookup lookup = cameras_.find(cameraNumber(path.substr(cameraPrefix.size())), entry);
     if (lookup == dvrHTTPCameraTable::Lookup::outOfRange) {
         sendText(connection, 404, "[HTTP] Error: Invalid camera.\r\n");
-        return;
+        return false;
     }
     if (lookup == dvrHTTPCameraTable::Lookup::gone) {
         sendText(connection, 404, "[HTTP] Error: Camera not found.\r\n");
-        return;
+        return false;
     }
     dvrHTTPPictureCache::Key key;
     key.png = request.getTextParameter("type") == "png";
@@ -99,7 +98,7 @@ void dvrHTTPRequestHandler::answerPicture(const dvrHTTPRequest& request, std::st
     key.quality = boundedParameter(request.getIntParameter("quality"), defaultQuality, 100);
     if (key.width < 0 || key.height < 0 || key.quality < 0) {
         sendText(connection, 400, "[HTTP] Error: Invalid picture size or quality.\r\n");
-        return;
+        return false;
     }
     if (key.png)
         key.quality = 0; // PNG has no quality; one slot serves every value
@@ -149,27 +148,26 @@ void dvrHTTPRequestHandler::answerPicture(const dvrHTTPRequest& request, std::st
     }
     if (failure == 404) {
         sendText(connection, 404, "[HTTP] Error: Camera not found.\r\n");
-        return;
+        return false;
     }
     if (failure == 503) {
         sendText(connection, 503, "[HTTP] Error: Camera has no picture.\r\n");
-        return;
+        return false;
     }
     if (failure != 0) {
         sendText(connection, 500, "[HTTP] Error: Picture could not be made.\r\n");
-        return;
+        return false;
     }
-    std::string head = dvrHTTPResponse::head(200, key.png ? "image/png" : "image/jpeg", bytes->size(), true);
+    std::string head =
+        dvrHTTPResponse::head(200, key.png ? "image/png" : "image/jpeg", bytes->size(), true, keepAlive);
     if (bytes->size() <= joinedBodyLimit) {
         head.append(reinterpret_cast<const char*>(bytes->data()), bytes->size());
-        connection.sendText(head);
-        return;
+        return connection.sendText(head) > 0 && keepAlive;
     }
-    if (connection.sendText(head) > 0)
-        connection.send(bytes->data(), bytes->size());
+    return connection.sendText(head) > 0 && connection.send(bytes->data(), bytes->size()) > 0 && keepAlive;
 }
 
-void dvrHTTPRequestHandler::answerFile(std::string_view path, dvrNetwork& connection) const {
+bool dvrHTTPRequestHandler::answerFile(std::string_view path, bool keepAlive, dvrNetwork& connection) const {
     std::optional<std::filesystem::path> file = files_.resolve(path);
     int descriptor = file ? open(file->c_str(), O_RDONLY | O_CLOEXEC) : -1;
     struct stat status {};
@@ -177,12 +175,13 @@ void dvrHTTPRequestHandler::answerFile(std::string_view path, dvrNetwork& connec
         if (descriptor >= 0)
             ::close(descriptor);
         connection.sendText(dvrHTTPResponse::text(404, pageNotFound));
-        return;
+        return false;
     }
     std::size_t size = static_cast<std::size_t>(status.st_size);
-    if (connection.sendText(dvrHTTPResponse::head(200, dvrHTTPFileResolver::contentType(*file), size)) > 0) {
+    std::size_t left = size;
+    if (connection.sendText(
+            dvrHTTPResponse::head(200, dvrHTTPFileResolver::contentType(*file), size, false, keepAlive)) > 0) {
         std::vector<char> piece(filePieceSize);
-        std::size_t left = size;
         while (left > 0) {
             ssize_t got = read(descriptor, piece.data(), std::min(left, piece.size()));
             if (got < 0 && errno == EINTR)
@@ -196,4 +195,5 @@ void dvrHTTPRequestHandler::answerFile(std::string_view path, dvrNetwork& connec
         }
     }
     ::close(descriptor);
+    return left == 0 && keepAlive;
 }

@@ -20,14 +20,17 @@ public:
 
     dvrHTTPRequestHandler(const dvrHTTPCameraTable& cameras, const dvrHTTPFileResolver& files);
 
-    void handle(std::string_view requestLine, dvrNetwork& connection, dvrPictureEncoder& encoder) const;
+    // True when the whole answer went out with the connection kept open (only for answers that
+    // succeed, and only when keepAlive asks for it); otherwise the connection is to be closed.
+    bool handle(std::string_view requestLine, bool keepAlive, dvrNetwork& connection,
+                dvrPictureEncoder& encoder) const;
     // A request that could not be read whole (too long, too many headers, broken lines).
     void refuse(dvrNetwork& connection) const;
 
 private:
-    void answerPicture(const dvrHTTPRequest& request, std::string_view path, dvrNetwork& connection,
+    bool answerPicture(const dvrHTTPRequest& request, std::string_view path, bool keepAlive, dvrNetwork& connection,
                        dvrPictureEncoder& encoder) const;
-    void answerFile(std::string_view path, dvrNetwork& connection) const;
+    bool answerFile(std::string_view path, bool keepAlive, dvrNetwork& connection) const;
 
     const dvrHTTPCameraTable& cameras_;
     const dvrHTTPFileResolver& files_;

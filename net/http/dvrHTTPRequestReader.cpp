@@ -1,9 +1,15 @@
 #include "dvrHTTPRequestReader.h"
 
+#include "text/dvrText.h"
+
 dvrHTTPRequestReader::State dvrHTTPRequestReader::feed(std::string_view bytes) {
-    for (char c : bytes) {
-        if (state_ != State::reading)
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (state_ != State::reading) {
+            if (state_ == State::complete && remainder_.size() < maximumLineLength)
+                remainder_.append(bytes.substr(i, maximumLineLength - remainder_.size()));
             break;
+        }
+        char c = bytes[i];
         if (c != '\n') {
             if (line_.size() >= maximumLineLength + 1) // room for the CR before LF
                 return state_ = State::tooLarge;
@@ -13,6 +19,24 @@ dvrHTTPRequestReader::State dvrHTTPRequestReader::feed(std::string_view bytes) {
         state_ = takeLine();
     }
     return state_;
+}
+
+bool dvrHTTPRequestReader::wantsKeepAlive() const {
+    if (state_ != State::complete)
+        return false;
+    std::string_view line(requestLine_);
+    bool version11 = line.size() >= 8 && line.substr(line.size() - 8) == "HTTP/1.1";
+    for (const std::string& header : headerLines_) {
+        std::size_t colon = header.find(':');
+        if (colon == std::string::npos || !dvrText::equalsIgnoringCase(header.substr(0, colon), "connection"))
+            continue;
+        std::string value = dvrText::lowerCase(header.substr(colon + 1));
+        if (value.find("close") != std::string::npos)
+            return false;
+        if (value.find("keep-alive") != std::string::npos)
+            return true;
+    }
+    return version11;
 }
 
 dvrHTTPRequestReader::State dvrHTTPRequestReader::takeLine() {

@@ -21,6 +21,11 @@ public:
     State state() const { return state_; }
     const std::string& requestLine() const { return requestLine_; }
     const std::vector<std::string>& headerLines() const { return headerLines_; }
+    // Bytes that arrived after the complete request: the start of the next one.
+    const std::string& remainder() const { return remainder_; }
+    // Whether the client asked to keep the connection for further requests: HTTP/1.1 unless it
+    // says "Connection: close", HTTP/1.0 only with "Connection: keep-alive".
+    bool wantsKeepAlive() const;
 
 private:
     State takeLine();
@@ -30,4 +35,5 @@ private:
     std::string requestLine_;
     bool haveRequestLine_ = false;
     std::vector<std::string> headerLines_;
+    std::string remainder_;
 };

@@ -19,7 +19,8 @@ const char* dvrHTTPResponse::reason(int status) {
     }
 }
 
-std::string dvrHTTPResponse::head(int status, std::string_view contentType, std::size_t contentLength, bool noStore) {
+std::string dvrHTTPResponse::head(int status, std::string_view contentType, std::size_t contentLength, bool noStore,
+                                  bool keepAlive) {
     std::string out = "HTTP/1.0 " + std::to_string(status) + " " + reason(status) + "\r\n";
     out += "Server: ";
     out += serverName;
@@ -30,7 +31,7 @@ std::string dvrHTTPResponse::head(int status, std::string_view contentType, std:
         out += "Allow: GET\r\n";
     if (noStore)
         out += "Cache-Control: no-store\r\n";
-    out += "Connection: close\r\n\r\n";
+    out += keepAlive ? "Connection: keep-alive\r\n\r\n" : "Connection: close\r\n\r\n";
     return out;
 }
 

@@ -15,8 +15,9 @@ public:
     static const char* reason(int status);
     // Status line and headers up to and including the empty line. Pictures are never cached, so
     // a page that reloads them always shows the current frame.
+    // keepAlive: the connection stays open for the client's next request.
     static std::string head(int status, std::string_view contentType, std::size_t contentLength,
-                            bool noStore = false);
+                            bool noStore = false, bool keepAlive = false);
     // A whole plain-text answer; the body is the system's own message text.
     static std::string text(int status, std::string_view body);
 };

@@ -9,11 +9,15 @@ dvrHTTPServer::dvrHTTPServer(const std::string& address, int port, int workerCou
                              const dvrHTTPRequestHandler& handler) {
     auto listener = std::make_unique<dvrNetworkServer>(dvrNetAddress(address, port));
     listener->listen();
+    accepter_ = std::make_unique<dvrHTTPServerAccepterThread>(std::move(listener), queue_, openConnections_);
     for (int i = 0; i < workerCount; ++i) {
         dvrHTTPTrace::line("LUODAAN SÄIE...");
-        workers_.push_back(std::make_unique<dvrHTTPServerThread>(queue_, handler, openConnections_));
+        workers_.push_back(std::make_unique<dvrHTTPServerThread>(
+            queue_, handler, openConnections_, [this](std::unique_ptr<dvrNetwork> connection, std::string remainder) {
+                accepter_->giveBack(std::move(connection), std::move(remainder));
+            }));
     }
-    accepter_ = std::make_unique<dvrHTTPServerAccepterThread>(std::move(listener), queue_, openConnections_);
+    accepter_->start();
 }
 
 dvrHTTPServer::~dvrHTTPServer() {

@@ -26,7 +26,11 @@ dvrHTTPServerAccepterThread::dvrHTTPServerAccepterThread(std::unique_ptr<dvrNetw
     wakeDescriptor_ = eventfd(0, EFD_CLOEXEC | EFD_NONBLOCK);
     if (wakeDescriptor_ < 0)
         logError("[HTTP] Cannot create the accepter's wake-up descriptor.\n");
-    thread_ = std::thread([this] { run(); });
+}
+
+void dvrHTTPServerAccepterThread::start() {
+    if (!thread_.joinable())
+        thread_ = std::thread([this] { run(); });
 }
 
 dvrHTTPServerAccepterThread::~dvrHTTPServerAccepterThread() {
@@ -35,14 +39,51 @@ dvrHTTPServerAccepterThread::~dvrHTTPServerAccepterThread() {
         ::close(wakeDescriptor_);
 }
 
-void dvrHTTPServerAccepterThread::stop() {
-    stopping_ = true;
+void dvrHTTPServerAccepterThread::wake() {
     if (wakeDescriptor_ >= 0) {
         std::uint64_t one = 1;
         [[maybe_unused]] ssize_t written = write(wakeDescriptor_, &one, sizeof one);
     }
+}
+
+void dvrHTTPServerAccepterThread::stop() {
+    {
+        std::lock_guard<std::mutex> guard(returnedLock_);
+        stopping_ = true;
+    }
+    wake();
     if (thread_.joinable())
         thread_.join();
+    std::lock_guard<std::mutex> guard(returnedLock_);
+    openConnections_ -= static_cast<int>(returned_.size());
+    returned_.clear();
+}
+
+void dvrHTTPServerAccepterThread::giveBack(std::unique_ptr<dvrNetwork> connection, std::string remainder) {
+    {
+        std::lock_guard<std::mutex> guard(returnedLock_);
+        if (stopping_) {
+            connection.reset();
+            --openConnections_;
+            return;
+        }
+        returned_.emplace_back(std::move(connection), std::move(remainder));
+    }
+    wake();
+}
+
+void dvrHTTPServerAccepterThread::takeBackReturned() {
+    std::vector<std::pair<std::unique_ptr<dvrNetwork>, std::string>> returned;
+    {
+        std::lock_guard<std::mutex> guard(returnedLock_);
+        returned.swap(returned_);
+    }
+    for (auto& [connection, remainder] : returned) {
+        // A kept connection waits for its next request like a new one, with a fresh deadline.
+        Reading reading{std::move(connection), {}, std::chrono::steady_clock::now() + requestDeadline};
+        if (remainder.empty() || feed(reading, remainder))
+            reading_.push_back(std::move(reading));
+    }
 }
 
 int dvrHTTPServerAccepterThread::boundPort() const { return listener_ ? listener_->boundPort() : 0; }
@@ -59,7 +100,11 @@ bool dvrHTTPServerAccepterThread::readFrom(Reading& reading) {
         drop(reading); // the client went away before its request was complete
         return false;
     }
-    dvrHTTPRequestReader::State state = reading.reader.feed(std::string_view(bytes, static_cast<std::size_t>(got)));
+    return feed(reading, std::string_view(bytes, static_cast<std::size_t>(got)));
+}
+
+bool dvrHTTPServerAccepterThread::feed(Reading& reading, std::string_view bytes) {
+    dvrHTTPRequestReader::State state = reading.reader.feed(bytes);
     if (state == dvrHTTPRequestReader::State::reading)
         return true;
     for (const std::string& header : reading.reader.headerLines())
@@ -68,6 +113,8 @@ bool dvrHTTPServerAccepterThread::readFrom(Reading& reading) {
     request.connection = std::move(reading.connection);
     request.requestLine = reading.reader.requestLine();
     request.readWhole = state == dvrHTTPRequestReader::State::complete;
+    request.keepAlive = reading.reader.wantsKeepAlive();
+    request.remainder = reading.reader.remainder();
     if (!queue_.push(std::move(request)))
         --openConnections_;
     return false;
@@ -124,13 +171,15 @@ void dvrHTTPServerAccepterThread::run() {
             std::uint64_t count = 0;
             [[maybe_unused]] ssize_t drained = read(wakeDescriptor_, &count, sizeof count);
         }
+        std::size_t polled = reading_.size();
+        takeBackReturned();
         // Requests first, then expired clients, then new connections.
         now = std::chrono::steady_clock::now();
         std::vector<Reading> still;
         still.reserve(reading_.size());
         for (std::size_t i = 0; i < reading_.size(); ++i) {
             Reading& reading = reading_[i];
-            if (descriptors[i + 2].revents && !readFrom(reading))
+            if (i < polled && descriptors[i + 2].revents && !readFrom(reading))
                 continue;
             if (now >= reading.deadline) {
                 drop(reading);

@@ -3,6 +3,8 @@
 #include <atomic>
 #include <chrono>
 #include <memory>
+#include <mutex>
+#include <string>
 #include <thread>
 #include <vector>
 
@@ -24,11 +26,15 @@ public:
     dvrHTTPServerAccepterThread(std::unique_ptr<dvrNetworkServer> listener, dvrHTTPConnectionQueue& queue,
                                 std::atomic<int>& openConnections);
     ~dvrHTTPServerAccepterThread();
+    // Runs the thread; call once, after everything that may receive requests exists.
+    void start();
     dvrHTTPServerAccepterThread(const dvrHTTPServerAccepterThread&) = delete;
     dvrHTTPServerAccepterThread& operator=(const dvrHTTPServerAccepterThread&) = delete;
 
     // Signals, wakes and joins the thread; connections still being read are closed.
     void stop();
+    // A connection the client keeps open, to be read again for its next request (any thread).
+    void giveBack(std::unique_ptr<dvrNetwork> connection, std::string remainder);
     int boundPort() const;
 
 private:
@@ -40,6 +46,10 @@ private:
 
     void run();
     void acceptPending();
+    void takeBackReturned();
+    // Feeds bytes to a connection's request; false when it is finished here (handed on).
+    bool feed(Reading& reading, std::string_view bytes);
+    void wake();
     // Reads what the connection has sent; false when it is finished here (handed on or dropped).
     bool readFrom(Reading& reading);
     void drop(Reading& reading);
@@ -48,6 +58,8 @@ private:
     dvrHTTPConnectionQueue& queue_;
     std::atomic<int>& openConnections_;
     std::vector<Reading> reading_;
+    std::mutex returnedLock_;
+    std::vector<std::pair<std::unique_ptr<dvrNetwork>, std::string>> returned_;
     int wakeDescriptor_ = -1;
     std::atomic<bool> stopping_{false};
     std::thread thread_;

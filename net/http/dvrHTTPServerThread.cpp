@@ -6,8 +6,9 @@
 #include "picture/dvrPictureEncoder.h"
 
 dvrHTTPServerThread::dvrHTTPServerThread(dvrHTTPConnectionQueue& queue, const dvrHTTPRequestHandler& handler,
-                                         std::atomic<int>& openConnections)
-    : queue_(queue), handler_(handler), openConnections_(openConnections), thread_([this] { run(); }) {}
+                                         std::atomic<int>& openConnections, GiveBack giveBack)
+    : queue_(queue), handler_(handler), openConnections_(openConnections), giveBack_(std::move(giveBack)),
+      thread_([this] { run(); }) {}
 
 dvrHTTPServerThread::~dvrHTTPServerThread() { join(); }
 
@@ -27,11 +28,16 @@ void dvrHTTPServerThread::run() {
             break;
         dvrHTTPTrace::line("joku käsitteli yhteyden");
         request->connection->setTimeout(connectionTimeoutMilliseconds);
+        bool kept = false;
         if (request->readWhole)
-            handler_.handle(request->requestLine, *request->connection, encoder);
+            kept = handler_.handle(request->requestLine, request->keepAlive, *request->connection, encoder);
         else
             handler_.refuse(*request->connection);
         dvrHTTPTrace::line("pyyntö käsitelty");
+        if (kept && giveBack_ && request->connection->isConnected()) {
+            giveBack_(std::move(request->connection), std::move(request->remainder));
+            continue;
+        }
         request->connection->close();
         dvrHTTPTrace::line("yhteys suljettu");
         request->connection.reset();

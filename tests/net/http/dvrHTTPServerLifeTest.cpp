@@ -52,7 +52,7 @@ TEST_F(dvrHTTPServerLifeTest, OversizedRequestsAreRefused) {
         EXPECT_EQ(answer.body, "[HTTP] Error: Bad request.\r\n");
     }
     // Headers that fit are read and not interpreted; bare LF line ends are accepted too.
-    EXPECT_EQ(dvrHTTPExchange::send(port, "GET /camera/1 HTTP/1.1\nHost: x\nAccept: */*\n\n").status, 200);
+    EXPECT_EQ(dvrHTTPExchange::send(port, "GET /camera/1 HTTP/1.0\nHost: x\nAccept: */*\n\n").status, 200);
 }
 
 TEST_F(dvrHTTPServerLifeTest, IdleClientsDoNotHoldTheWorkers) {
@@ -165,6 +165,61 @@ TEST_F(dvrHTTPServerLifeTest, TraceLinesOnlyWithVerboseLogging) {
     dvrLog::setVerbose(false);
     EXPECT_NE(trace.find("Pyydetty URL: GET /camera/1 HTTP/1.0"), std::string::npos);
     EXPECT_NE(trace.find("accepter käynnistetty, init loppuu"), std::string::npos);
+}
+
+} // namespace
+
+namespace {
+
+using dvrHTTPKeepAliveTest = dvrHTTPServerFixture;
+
+// Answers read one after another from one connection, each by its Content-Length.
+std::vector<dvrHTTPExchange> readAnswers(const dvrRawSocket& socket, std::size_t count) {
+    std::vector<dvrHTTPExchange> answers;
+    std::string buffered;
+    while (answers.size() < count) {
+        std::size_t headEnd = buffered.find("\r\n\r\n");
+        if (headEnd != std::string::npos) {
+            dvrHTTPExchange head = dvrHTTPExchange::parse(buffered.substr(0, headEnd + 4));
+            std::size_t length = std::stoul(head.headers["content-length"]);
+            if (buffered.size() >= headEnd + 4 + length) {
+                answers.push_back(dvrHTTPExchange::parse(buffered.substr(0, headEnd + 4 + length)));
+                buffered.erase(0, headEnd + 4 + length);
+                continue;
+            }
+        }
+        std::string more = socket.readSome(65536);
+        if (more.empty())
+            break;
+        buffered += more;
+    }
+    return answers;
+}
+
+TEST_F(dvrHTTPKeepAliveTest, ClientsThatKeepTheConnectionGetSeveralAnswersOnIt) {
+    dvrRawSocket socket = dvrRawSocket::connectTo("127.0.0.1", port);
+    socket.write("GET /camera/1 HTTP/1.1\r\nHost: a\r\n\r\n");
+    std::vector<dvrHTTPExchange> first = readAnswers(socket, 1);
+    ASSERT_EQ(first.size(), 1u);
+    EXPECT_EQ(first[0].statusLine, "HTTP/1.0 200 OK");
+    EXPECT_EQ(first[0].headers["connection"], "keep-alive");
+    // Two requests in one piece, the second asking to close.
+    socket.write("GET /camera/2 HTTP/1.0\r\nConnection: keep-alive\r\n\r\n"
+                 "GET /camera/1?type=png HTTP/1.1\r\nConnection: close\r\n\r\n");
+    std::vector<dvrHTTPExchange> more = readAnswers(socket, 2);
+    ASSERT_EQ(more.size(), 2u);
+    EXPECT_EQ(more[0].headers["content-type"], "image/jpeg");
+    EXPECT_EQ(more[1].headers["content-type"], "image/png");
+    EXPECT_EQ(more[1].headers["connection"], "close");
+    EXPECT_EQ(socket.readAll(), "");
+}
+
+TEST_F(dvrHTTPKeepAliveTest, ErrorsAndPlainHttp10CloseTheConnection) {
+    for (const char* request : {"GET /camera/1 HTTP/1.0\r\n\r\n", "GET /camera/9 HTTP/1.1\r\n\r\n",
+                                "POST / HTTP/1.1\r\n\r\n"}) {
+        dvrHTTPExchange answer = dvrHTTPExchange::send(port, request);
+        EXPECT_EQ(answer.headers["connection"], "close") << request;
+    }
 }
 
 } // namespace
