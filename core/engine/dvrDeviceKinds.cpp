@@ -3,6 +3,8 @@
 #include "dvrBoardContainer.h"
 #include "dvrCameraContainer.h"
 #include "http/dvrBoard_httpServer.h"
+#include "network/dvrBoard_http.h"
+#include "network/dvrCamera_network.h"
 #include "xecap/dvrBoard_xecap.h"
 #include "xecap/dvrCamera_xecap.h"
 
@@ -16,4 +18,7 @@ void dvrDeviceKinds::registerAll(dvrBoardContainer& boards, dvrCameraContainer& 
     dvrBoardContainer::registerKind("httpserver", [&cameras] {
         return std::make_unique<dvrBoard_httpServer>([&cameras] { return cameras.cameras(); });
     });
+    dvrBoardContainer::registerKind("Network", [] { return std::make_unique<dvrBoard_http>(); });
+    dvrCameraContainer::registerKind(dvrCamera_network::cameraType,
+                                     [](dvrBoard* board) { return std::make_unique<dvrCamera_network>(board); });
 }
