@@ -99,11 +99,12 @@ dvrNetworkCameraUrl::Settings dvrCamera_network::urlSettings() const {
 
 void dvrCamera_network::prepareStart() {
     failing_ = false;
+    sizeMismatch_ = false;
     setStatus(connecting);
 }
 
 bool dvrCamera_network::waitAfterFailure() {
-    if (!failing_)
+    if (!failing_ && !sizeMismatch_)
         return true;
     int framerate = std::max(1, getSettings()->getInt("framerate"));
     auto next = lastAttempt_ + std::chrono::milliseconds(1000 / framerate);
@@ -155,7 +156,9 @@ bool dvrCamera_network::waitForFrame(int) {
         logMessage("[CAMERA] Network camera %s: pictures arrive again.\n", getName().c_str());
     failing_ = false;
     setStatus(imagesArriving);
-    if (fetched_.width != imageWidth_ || fetched_.height != imageHeight_) {
+    // Until the restart has made the image fit, the camera is asked at its frame rate only.
+    sizeMismatch_ = fetched_.width != imageWidth_ || fetched_.height != imageHeight_;
+    if (sizeMismatch_) {
         requestRestartWithSize(fetched_.width, fetched_.height);
         return false;
     }

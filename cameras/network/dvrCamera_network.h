@@ -56,7 +56,8 @@ protected:
 
 private:
     dvrBoard_http* httpBoard() const;
-    // After a failure the next attempt waits for the frame period; false when asked to stop.
+    // After a failure or a picture of the wrong size, the next attempt waits for the frame
+    // period; false when asked to stop.
     bool waitAfterFailure();
     void countFailure(const char* reason, const std::string& shownUrl);
     void requestRestartWithSize(int width, int height);
@@ -80,6 +81,7 @@ private:
     bool stopping_ = false;
     // Capture-thread state.
     bool failing_ = false;
+    bool sizeMismatch_ = false;
     std::chrono::steady_clock::time_point lastAttempt_{};
     std::string shownUrl_;
 };
