@@ -3,28 +3,19 @@
 #include <cctype>
 
 #include "network/dvrNetworkCameraModels.h"
+#include "text/dvrText.h"
 
 namespace {
 
 bool isUnreserved(unsigned char c) { return std::isalnum(c) || c == '-' || c == '.' || c == '_' || c == '~'; }
-
-int hexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 // "%41" becomes "A"; a "%" without two hex digits stays as it is.
 std::string unescape(std::string_view text) {
     std::string plain;
     for (std::size_t at = 0; at < text.size(); ++at) {
         if (text[at] == '%' && at + 2 < text.size()) {
-            int high = hexValue(text[at + 1]);
-            int low = hexValue(text[at + 2]);
+            int high = dvrText::hexDigitValue(text[at + 1]);
+            int low = dvrText::hexDigitValue(text[at + 2]);
             if (high >= 0 && low >= 0) {
                 plain += static_cast<char>(high * 16 + low);
                 at += 2;

@@ -28,6 +28,16 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b) {
     return true;
 }
 
+int hexDigitValue(char c) {
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    return -1;
+}
+
 std::string lowerCase(std::string_view text) {
     std::string result(text);
     for (char& c : result)

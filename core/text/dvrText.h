@@ -13,6 +13,8 @@ bool equalsIgnoringCase(std::string_view a, std::string_view b);
 
 // ASCII lower case, the form under which case-insensitive names are kept in tables.
 std::string lowerCase(std::string_view text);
+// 0-15 for a hexadecimal digit of either case, -1 for anything else.
+int hexDigitValue(char c);
 
 // Cuts text to at most maxBytes bytes without splitting a UTF-8 sequence.
 std::string cut(std::string_view text, std::size_t maxBytes);

@@ -5,16 +5,6 @@
 #include "text/dvrText.h"
 
 namespace {
-int hexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 bool isBlank(char c) { return c == ' ' || c == '\t'; }
 } // namespace
 
@@ -47,7 +37,7 @@ std::optional<std::string> dvrHTTPRequest::percentDecode(std::string_view text, 
         if (c == '%') {
             if (i + 2 >= text.size())
                 return std::nullopt;
-            int high = hexValue(text[i + 1]), low = hexValue(text[i + 2]);
+            int high = dvrText::hexDigitValue(text[i + 1]), low = dvrText::hexDigitValue(text[i + 2]);
             if (high < 0 || low < 0)
                 return std::nullopt;
             c = static_cast<char>(high * 16 + low);
