@@ -103,17 +103,16 @@ void dvrFile::advance(std::int64_t count) {
     shared.writePosition += count;
 }
 
+dvrFile::Place dvrFile::placeFor(std::int64_t offset, bool writing) {
+    std::lock_guard<std::mutex> guard(tableLock);
+    SharedFile& shared = table()[path_];
+    return {shared.descriptor, offset != -1 ? offset : writing ? shared.writePosition : shared.readPosition};
+}
+
 std::int64_t dvrFile::read(void* buffer, std::size_t length, std::int64_t offset) {
     if (!isOpen() && !open())
         return 0;
-    std::int64_t at;
-    int file;
-    {
-        std::lock_guard<std::mutex> guard(tableLock);
-        SharedFile& shared = table()[path_];
-        at = offset == -1 ? shared.readPosition : offset;
-        file = shared.descriptor;
-    }
+    const auto [file, at] = placeFor(offset, false);
     std::size_t done = 0;
     // Bounded: a file that keeps returning little must not hold the reader for ever.
     for (int calls = 0; done < length && calls < 1000; ++calls) {
@@ -139,14 +138,7 @@ std::int64_t dvrFile::write2(const void* first, std::size_t firstLength, const v
                              std::int64_t offset) {
     if (!isOpen() && !open())
         return 0;
-    std::int64_t at;
-    int file;
-    {
-        std::lock_guard<std::mutex> guard(tableLock);
-        SharedFile& shared = table()[path_];
-        at = offset == -1 ? shared.writePosition : offset;
-        file = shared.descriptor;
-    }
+    const auto [file, at] = placeFor(offset, true);
     const std::size_t total = firstLength + secondLength;
     std::size_t done = 0;
     while (done < total) {

@@ -47,6 +47,12 @@ private:
     dvrFile(std::string path, bool create);
     int descriptor() const;
     void advance(std::int64_t count);
+    struct Place {
+        int descriptor;
+        std::int64_t at;
+    };
+    // The shared descriptor and where an operation starts: offset, or the read or write position for -1.
+    Place placeFor(std::int64_t offset, bool writing);
 
     std::string path_;
     bool create_ = true;

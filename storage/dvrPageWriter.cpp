@@ -44,7 +44,7 @@ bool dvrPageWriter::use(const std::string& path) {
     closeCurrent();
     struct stat status{};
     const bool existed = ::stat(path.c_str(), &status) == 0;
-    auto file = std::make_unique<dvrFile>(path);
+    auto file = std::make_shared<dvrFile>(path);
     if (!file->isOpen()) {
         lastError_ = file->lastError();
         return false;
@@ -75,15 +75,22 @@ std::int64_t dvrPageWriter::write(const void* prefix, std::size_t prefixLength, 
 }
 
 bool dvrPageWriter::sync() {
-    std::lock_guard<std::mutex> guard(lock_);
-    bool ok = !closedUnsynced_;
-    closedUnsynced_ = false;
-    if (file_ && unsynced_) {
-        unsynced_ = false;
-        if (!file_->sync()) {
-            lastError_ = file_->lastError();
-            ok = false;
+    std::shared_ptr<dvrFile> file;
+    bool ok;
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        ok = !closedUnsynced_;
+        closedUnsynced_ = false;
+        if (file_ && unsynced_) {
+            unsynced_ = false;
+            file = file_;
         }
+    }
+    // The disk flush runs without the lock, so the writer's next record never waits for it.
+    if (file && !file->sync()) {
+        std::lock_guard<std::mutex> guard(lock_);
+        lastError_ = file->lastError();
+        ok = false;
     }
     return ok;
 }

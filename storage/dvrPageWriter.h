@@ -28,7 +28,8 @@ private:
     bool closeCurrent();
 
     mutable std::mutex lock_;
-    std::unique_ptr<dvrFile> file_;
+    // Shared so that a sync can run outside the lock while the writer moves on to another file.
+    std::shared_ptr<dvrFile> file_;
     bool unsynced_ = false;
     bool closedUnsynced_ = false;
     int lastError_ = 0;
