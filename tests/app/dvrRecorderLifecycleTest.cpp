@@ -16,6 +16,7 @@
 #include <unistd.h>
 #include <vector>
 
+#include "dvrRecorderProcess.h"
 #include "dvrTemporaryDirectory.h"
 
 // The recorder as a process: start-up and shut-down as an operator sees them in mirdal.log and
@@ -67,63 +68,28 @@ std::vector<pid_t> processesIn(const std::string& directory) {
 // is still running in that directory when the test ends is ended, restarted recorders included.
 class Recorder {
 public:
-    Recorder(const dvrTemporaryDirectory& directory, std::vector<std::string> arguments) : directory_(directory) {
-        int input[2];
-        if (pipe(input) != 0)
-            throw std::runtime_error("pipe");
-        pid_ = fork();
-        if (pid_ == 0) {
-            if (chdir(directory.path().c_str()) != 0)
-                _exit(126);
-            setenv("XDG_RUNTIME_DIR", directory.path().c_str(), 1);
-            dup2(input[0], STDIN_FILENO);
-            int errors = open("stderr.txt", O_WRONLY | O_CREAT | O_APPEND, 0600);
-            dup2(errors, STDERR_FILENO);
-            dup2(errors, STDOUT_FILENO);
-            close(input[1]);
-            std::vector<char*> argv{const_cast<char*>(program.c_str())};
-            for (std::string& argument : arguments)
-                argv.push_back(argument.data());
-            argv.push_back(nullptr);
-            execv(program.c_str(), argv.data());
-            _exit(127);
-        }
-        close(input[0]);
-        input_ = input[1];
-    }
+    Recorder(const dvrTemporaryDirectory& directory, std::vector<std::string> arguments)
+        : directory_(directory), process_(program, directory.path(), arguments) {}
 
     ~Recorder() {
-        if (input_ >= 0)
-            close(input_);
+        process_.closeInput();
         // "die" first, so no watchdog program restarts anything we end here.
         std::ofstream(directory_.file("__poll"), std::ios::trunc) << "die";
         for (int round = 0; round < 3; ++round)
             for (pid_t pid : processesIn(directory_.path()))
                 kill(pid, SIGKILL);
-        if (pid_ > 0)
-            waitpid(pid_, nullptr, 0);
     }
 
-    pid_t pid() const { return pid_; }
-    void send(const std::string& text) {
-        [[maybe_unused]] ssize_t written = write(input_, text.data(), text.size());
-    }
+    pid_t pid() const { return process_.pid(); }
+    void send(const std::string& text) { process_.send(text); }
     // Waits (bounded) for the end; the wait status, or -1 when it did not end.
-    int waitForEnd(std::chrono::seconds limit) {
-        int status = 0;
-        bool ended = waitFor([&] { return waitpid(pid_, &status, WNOHANG) == pid_; }, limit);
-        if (!ended)
-            return -1;
-        pid_ = -1;
-        return status;
-    }
+    int waitForEnd(std::chrono::seconds limit) { return process_.waitForEnd(limit); }
     std::string log() const { return readFile(directory_.file("mirdal.log")); }
     std::string errors() const { return readFile(directory_.file("stderr.txt")); }
 
 private:
     const dvrTemporaryDirectory& directory_;
-    pid_t pid_ = -1;
-    int input_ = -1;
+    dvrRecorderProcess process_;
 };
 
 const std::vector<std::string> startUpSteps = {

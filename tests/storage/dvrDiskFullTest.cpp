@@ -10,19 +10,11 @@
 #include "dvrCapturedLog.h"
 #include "dvrFileSystem.h"
 #include "dvrStorageCheck.h"
+#include "dvrEventually.h"
 #include "dvrStorageTestSupport.h"
 #include "dvrTemporaryDirectory.h"
 
 namespace {
-
-template <typename Condition> bool eventually(Condition condition) {
-    for (int i = 0; i < 6000; ++i) {
-        if (condition())
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return condition();
-}
 
 // A small file system of its own that fills up: tmpfs with a size limit.
 class dvrSmallDisk {

@@ -9,6 +9,7 @@
 #include "dvrDriveTable.h"
 #include "dvrFileSystem.h"
 #include "dvrRecordReader.h"
+#include "dvrEventually.h"
 #include "dvrStorageTestSupport.h"
 #include "dvrTemporaryDirectory.h"
 
@@ -16,15 +17,6 @@ namespace {
 
 constexpr std::int64_t day = 86400;
 constexpr std::uint64_t smallPage = 300000; // records end at 283,616 at the latest
-
-template <typename Condition> bool eventually(Condition condition) {
-    for (int i = 0; i < 6000; ++i) {
-        if (condition())
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return condition();
-}
 
 class dvrFileSystemTest : public ::testing::Test {
 protected:

@@ -9,6 +9,7 @@
 #include "dvrIndexSchema.h"
 #include "dvrInserterThread.h"
 #include "dvrReaderCount.h"
+#include "dvrEventually.h"
 #include "dvrStorageTestSupport.h"
 #include "dvrTemporaryDirectory.h"
 
@@ -28,16 +29,6 @@ dvrIndexRow row(std::int64_t time, const char* letter, std::int64_t page, std::i
     r.page = page;
     r.offset = offset;
     return r;
-}
-
-// Waits (without a time limit that a slow machine could miss) until the condition holds.
-template <typename Condition> bool eventually(Condition condition) {
-    for (int i = 0; i < 6000; ++i) {
-        if (condition())
-            return true;
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    return condition();
 }
 
 class dvrIndexThreads : public ::testing::Test {

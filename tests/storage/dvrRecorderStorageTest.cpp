@@ -14,6 +14,7 @@
 
 #include "dvrDriveTable.h"
 #include "dvrRecordReader.h"
+#include "dvrRecorderProcess.h"
 #include "dvrStorageTestSupport.h"
 #include "dvrTemporaryDirectory.h"
 
@@ -45,55 +46,21 @@ std::pair<int, std::string> runCommand(const std::string& command) {
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, output};
 }
 
+// The headless recorder on the test's directory.
 class Recorder {
 public:
-    explicit Recorder(const dvrTemporaryDirectory& directory) {
-        int input[2];
-        if (::pipe(input) != 0)
-            return;
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            if (::chdir(directory.path().c_str()) != 0)
-                _exit(126);
-            ::setenv("XDG_RUNTIME_DIR", directory.path().c_str(), 1);
-            ::dup2(input[0], STDIN_FILENO);
-            int errors = ::open("stderr.txt", O_WRONLY | O_CREAT | O_APPEND, 0600);
-            ::dup2(errors, STDERR_FILENO);
-            ::dup2(errors, STDOUT_FILENO);
-            ::close(input[1]);
-            ::execl(MIRDAL_PROGRAM, MIRDAL_PROGRAM, "--headless", "--no-watchdog", static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        ::close(input[0]);
-        input_ = input[1];
-    }
-    ~Recorder() {
-        if (pid_ > 0) {
-            ::kill(pid_, SIGKILL);
-            ::waitpid(pid_, nullptr, 0);
-        }
-        if (input_ >= 0)
-            ::close(input_);
-    }
-    void kill() {
-        ::kill(pid_, SIGKILL);
-        ::waitpid(pid_, nullptr, 0);
-        pid_ = -1;
-    }
+    explicit Recorder(const dvrTemporaryDirectory& directory)
+        : process_(MIRDAL_PROGRAM, directory.path(), {"--headless", "--no-watchdog"}) {}
+    void kill() { process_.kill(); }
     // Sends "quit" and waits for the orderly end; its exit status, -1 when it did not end.
     int quit() {
-        const std::string line = "quit\n";
-        [[maybe_unused]] ssize_t written = ::write(input_, line.data(), line.size());
-        int status = 0;
-        if (!waitFor([&] { return ::waitpid(pid_, &status, WNOHANG) == pid_; }, std::chrono::seconds(60)))
-            return -1;
-        pid_ = -1;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+        process_.send("quit\n");
+        int status = process_.waitForEnd(std::chrono::seconds(60));
+        return status != -1 && WIFEXITED(status) ? WEXITSTATUS(status) : -1;
     }
 
 private:
-    pid_t pid_ = -1;
-    int input_ = -1;
+    dvrRecorderProcess process_;
 };
 
 class dvrRecorderStorageTest : public ::testing::Test {

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "capture/dvrFrameRecord.h"
+#include "dvrEventually.h"
 #include "capture/dvrFrameSink.h"
 #include "console/dvrCommand.h"
 #include "dvrCapturedLog.h"
@@ -56,16 +57,6 @@ private:
     mutable std::condition_variable changed_;
     std::vector<dvrFrameRecord> records_;
 };
-
-// Waits (bounded) until the condition holds; the capture thread runs meanwhile.
-bool eventually(const std::function<bool()>& condition) {
-    for (int step = 0; step < 2000; ++step) {
-        if (condition())
-            return true;
-        std::this_thread::sleep_for(10ms);
-    }
-    return condition();
-}
 
 // One network camera recording through its capture thread from the test server, with moving
 // pictures so that every frame has motion and is recorded.

@@ -14,6 +14,7 @@
 #include "dvrDecodedPicture.h"
 #include "dvrHTTPExchange.h"
 #include "dvrRawSocket.h"
+#include "dvrRecorderProcess.h"
 #include "dvrTemporaryDirectory.h"
 
 // A browser opens the live page of the headless demo recorder (simulated capture card, four
@@ -45,42 +46,16 @@ std::string browserProgram() {
 // The headless recorder in its own directory; "quit" on its standard input ends it.
 class DemoRecorder {
 public:
-    explicit DemoRecorder(const dvrTemporaryDirectory& directory) {
-        int input[2];
-        if (pipe(input) != 0)
-            return;
-        pid_ = fork();
-        if (pid_ == 0) {
-            if (chdir(directory.path().c_str()) != 0)
-                _exit(126);
-            setenv("XDG_RUNTIME_DIR", directory.path().c_str(), 1);
-            dup2(input[0], STDIN_FILENO);
-            int log = open("output.txt", O_WRONLY | O_CREAT | O_APPEND, 0600);
-            dup2(log, STDERR_FILENO);
-            dup2(log, STDOUT_FILENO);
-            close(input[1]);
-            execl(MIRDAL_PROGRAM, MIRDAL_PROGRAM, "--headless", "--no-watchdog", static_cast<char*>(nullptr));
-            _exit(127);
-        }
-        close(input[0]);
-        input_ = input[1];
-    }
+    explicit DemoRecorder(const dvrTemporaryDirectory& directory)
+        : process_(MIRDAL_PROGRAM, directory.path(), {"--headless", "--no-watchdog"}, "output.txt") {}
     ~DemoRecorder() {
-        if (input_ >= 0) {
-            [[maybe_unused]] ssize_t written = write(input_, "quit\n", 5);
-            close(input_);
-        }
-        if (pid_ > 0) {
-            for (int i = 0; i < 300 && waitpid(pid_, nullptr, WNOHANG) == 0; ++i)
-                std::this_thread::sleep_for(std::chrono::milliseconds(100));
-            kill(pid_, SIGKILL);
-            waitpid(pid_, nullptr, 0);
-        }
+        process_.send("quit\n");
+        process_.closeInput();
+        process_.waitForEnd(std::chrono::seconds(30));
     }
 
 private:
-    pid_t pid_ = -1;
-    int input_ = -1;
+    dvrRecorderProcess process_;
 };
 
 TEST(dvrLiveViewBrowserTest, TheLivePageShowsEveryCameraOfTheDemoRecorder) {
